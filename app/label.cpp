@@ -1,0 +1,73 @@
+#include "app/label.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QStyle>
+
+namespace forms {
+
+Label::Label(QWidget* parent) : QLabel(parent)
+{
+    WatchParent();
+}
+
+void Label::setText(const QString& text)
+{
+    const QRect before = InkRect();
+    QLabel::setText(text);
+    if (parentWidget())
+        parentWidget()->update(before.united(InkRect()));
+}
+
+QString Label::DisplayText() const
+{
+    static const QRegularExpression blankRun(QStringLiteral(" {2,}"));
+    return text().replace(blankRun, QStringLiteral("\n"));
+}
+
+int Label::DrawFlags() const
+{
+    return int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextWordWrap
+           | Qt::TextDontClip;
+}
+
+QRect Label::InkRect() const
+{
+    const QRect box = geometry();
+    if (text().isEmpty())
+        return box;
+    // A pixel of slack for antialiased edges.
+    return box.united(fontMetrics().boundingRect(box, DrawFlags(), DisplayText()))
+        .adjusted(-1, -1, 1, 1);
+}
+
+bool Label::event(QEvent* event)
+{
+    if (event->type() == QEvent::ParentChange)
+        WatchParent();
+    return QLabel::event(event);
+}
+
+void Label::WatchParent()
+{
+    if (watched_)
+        watched_->removeEventFilter(this);
+    watched_ = parentWidget();
+    if (watched_)
+        watched_->installEventFilter(this);
+}
+
+bool Label::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == watched_ && event->type() == QEvent::Paint && isVisibleTo(watched_)
+        && !text().isEmpty()) {
+        QPainter painter(watched_);
+        painter.setFont(font());
+        style()->drawItemText(&painter, geometry(), DrawFlags(), palette(), isEnabled(),
+                              DisplayText(), foregroundRole());
+    }
+    return QLabel::eventFilter(watched, event);
+}
+
+} // namespace forms

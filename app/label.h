@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLabel>
+
+namespace forms {
+
+// A windowless label, as the classic runtime drew them: the text is painted
+// by the window behind it, so a caption wider than its box runs past the
+// box (keeping its alignment) instead of being clipped. Captions wrap at
+// blanks within the box's width, top-aligned, and a run of two or more
+// blanks, which the captions use to put the next item on a line of its
+// own, starts a new line.
+class Label : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit Label(QWidget* parent = nullptr);
+
+    // Hides QLabel::setText so the overflow area is repainted as well.
+    void setText(const QString& text);
+
+    QString DisplayText() const;
+    // Where the text is drawn, in the parent's coordinates; may exceed geometry().
+    QRect InkRect() const;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent*) override {}
+
+private:
+    int DrawFlags() const;
+    void WatchParent();
+
+    QWidget* watched_ = nullptr;
+};
+
+} // namespace forms

@@ -1,0 +1,32 @@
+#include "app/line.h"
+
+#include <QPainter>
+
+namespace forms {
+
+Line::Line(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void Line::setDotted(bool dotted)
+{
+    dotted_ = dotted;
+    update();
+}
+
+void Line::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QColor colour = palette().color(QPalette::WindowText);
+    if (!dotted_) {
+        painter.fillRect(rect(), colour);
+        return;
+    }
+    // Whole logical pixels, so the dots stay crisp at any scale factor.
+    for (int x = 0; x < width(); x += 2)
+        painter.fillRect(x, 0, 1, height(), colour);
+}
+
+} // namespace forms

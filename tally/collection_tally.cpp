@@ -1,0 +1,39 @@
+#include "tally/collection_tally.h"
+
+#include <limits>
+
+void CollectionTally::Reset() noexcept
+{
+    sca = maz = cin = lib = ane = 0;
+}
+
+void CollectionTally::SetScalps(std::int16_t count) noexcept
+{
+    sca = count;
+}
+
+std::int16_t CollectionTally::Count(TallyLevel level) const noexcept
+{
+    return this->*kFields[static_cast<int>(level)];
+}
+
+std::int16_t CollectionTally::Shortfall(TallyLevel level) const
+{
+    // The exact difference in int, then checked against 16 bits; targets are
+    // positive, so only the low end can be passed.
+    const int difference = int{Count(level)} - int{Target(level)};
+    if (difference < std::numeric_limits<std::int16_t>::min())
+        throw TallyOverflow();
+    return static_cast<std::int16_t>(difference);
+}
+
+std::int16_t CollectionTally::Exchange(TallyLevel level)
+{
+    const int index = static_cast<int>(level);
+    if (index < 0 || index + 1 >= kTallyLevels)
+        throw std::invalid_argument("the last level has nothing to exchange into");
+    // C++ division truncates toward zero, as the chain requires.
+    const auto quotient = static_cast<std::int16_t>(Count(level) / Divisor(level));
+    this->*kFields[index + 1] = quotient;
+    return quotient;
+}

@@ -1,0 +1,445 @@
+#include "fixture.h"
+
+#include "app/app.h"
+#include "app/progress_bar.h"
+#include "ui/main/form1.h"
+
+#include <QFile>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// A window that counts its loads and can raise an error from a handler.
+class ProbeForm : public forms::Form {
+public:
+    int loads = 0;
+    std::int32_t raiseOnClick = 0;
+    QPushButton* button = nullptr;
+
+    void Button_Click()
+    {
+        if (raiseOnClick)
+            forms::Raise(raiseOnClick);
+    }
+
+protected:
+    QWidget* CreateScreen() override
+    {
+        auto* window = new QWidget;
+        window->setObjectName(QStringLiteral("ProbeForm"));
+        button = new QPushButton(QStringLiteral("x"), window);
+        connect(button, &QPushButton::clicked, this, Handler(&ProbeForm::Button_Click));
+        return window;
+    }
+    void Form_Load() override { ++loads; }
+};
+
+// A second window class, shown over the probe.
+class OwnedForm : public forms::Form {
+protected:
+    QWidget* CreateScreen() override
+    {
+        auto* window = new QWidget;
+        window->setObjectName(QStringLiteral("OwnedForm"));
+        return window;
+    }
+};
+
+QByteArray Utf16(const QString& text)
+{
+    QByteArray bytes;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        bytes.append(char(u & 0xff)).append(char(u >> 8));
+    }
+    return bytes;
+}
+
+} // namespace
+
+class TestForms : public QObject {
+    Q_OBJECT
+
+private slots:
+    void textToInteger_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("value");  // or the error number, negated
+        const int mismatch = -forms::kTypeMismatch;
+        const int overflow = -forms::kOverflow;
+        QTest::newRow("plain") << "750" << 750;
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("minus zero") << "-0" << 0;
+        QTest::newRow("leading zeros") << "000750" << 750;
+        QTest::newRow("plus") << "+12" << 12;
+        QTest::newRow("minus") << "-1" << -1;
+        QTest::newRow("blanks around") << "  42  " << 42;
+        QTest::newRow("max") << "32767" << 32767;
+        QTest::newRow("min") << "-32768" << -32768;
+        QTest::newRow("one past max") << "32768" << overflow;
+        QTest::newRow("one past min") << "-32769" << overflow;
+        QTest::newRow("huge") << QString(5000, u'9') << overflow;
+        QTest::newRow("huge negative") << "-" + QString(5000, u'9') << overflow;
+        QTest::newRow("zeros then max") << QString(1000, u'0') + "32767" << 32767;
+        QTest::newRow("empty") << "" << mismatch;
+        QTest::newRow("blanks only") << "   " << mismatch;
+        QTest::newRow("sign only") << "-" << mismatch;
+        QTest::newRow("blank after sign") << "- 1" << mismatch;
+        QTest::newRow("two signs") << "+-1" << mismatch;
+        QTest::newRow("letters") << "abc" << mismatch;
+        QTest::newRow("trailing letter") << "12a" << mismatch;
+        QTest::newRow("inner blank") << "1 2" << mismatch;
+        QTest::newRow("fraction") << "1.5" << mismatch;
+        QTest::newRow("comma") << "1,5" << mismatch;
+        QTest::newRow("grouping") << "1.000" << mismatch;
+        QTest::newRow("exponent") << "1e3" << mismatch;
+        QTest::newRow("hex") << "&H10" << mismatch;
+        QTest::newRow("tab") << "\t5" << mismatch;
+        QTest::newRow("newline") << "5\n" << mismatch;
+        QTest::newRow("no-break space") << QStringLiteral("\u00a05") << mismatch;
+        QTest::newRow("arabic-indic digit") << QStringLiteral("\u0665") << mismatch;
+        QTest::newRow("fullwidth digit") << QStringLiteral("\uff15") << mismatch;
+        QTest::newRow("overflow and junk") << "99999x" << mismatch;
+        QTest::newRow("nul") << QString(QChar(0)) + "1" << mismatch;
+    }
+
+    void textToInteger()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, value);
+        const std::int32_t error = forms::Trap([&] { QCOMPARE(int{forms::CInt(text)}, value); });
+        QCOMPARE(error, value < 0 && (value == -forms::kTypeMismatch || value == -forms::kOverflow)
+                            ? -value
+                            : 0);
+    }
+
+    void integerToText_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << 0 << "0";
+        QTest::newRow("750") << 750 << "750";
+        QTest::newRow("-1") << -1 << "-1";
+        QTest::newRow("32767") << 32767 << "32767";
+        QTest::newRow("-32768") << -32768 << "-32768";
+        QTest::newRow("i4 max") << std::numeric_limits<std::int32_t>::max() << "2147483647";
+        QTest::newRow("i4 min") << std::numeric_limits<std::int32_t>::min() << "-2147483648";
+    }
+
+    void integerToText()
+    {
+        QFETCH(int, value);
+        QFETCH(QString, text);
+        QCOMPARE(forms::CStr(value), text);
+    }
+
+    void progressBarRange_data()
+    {
+        QTest::addColumn<int>("max");
+        QTest::addColumn<float>("value");
+        QTest::addColumn<bool>("accepted");
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        QTest::newRow("750: min") << 750 << 0.0f << true;
+        QTest::newRow("750: max") << 750 << 750.0f << true;
+        QTest::newRow("750: inside") << 750 << 375.0f << true;
+        QTest::newRow("750: one past") << 750 << 751.0f << false;
+        QTest::newRow("750: just past") << 750 << 750.01f << false;
+        QTest::newRow("750: negative") << 750 << -1.0f << false;
+        QTest::newRow("750: min int") << 750 << -32768.0f << false;
+        QTest::newRow("2: max") << 2 << 2.0f << true;
+        QTest::newRow("2: one past") << 2 << 3.0f << false;
+        QTest::newRow("2: negative") << 2 << -1.0f << false;
+        QTest::newRow("nan") << 750 << nan << false;
+        QTest::newRow("infinity") << 750 << std::numeric_limits<float>::infinity() << false;
+    }
+
+    void progressBarRange()
+    {
+        QFETCH(int, max);
+        QFETCH(float, value);
+        QFETCH(bool, accepted);
+        forms::ProgressBar bar;
+        bar.setRange(0, max);
+        bar.SetValue(1.0f);
+        const std::int32_t error = forms::Trap([&] { bar.SetValue(value); });
+        QCOMPARE(error, accepted ? 0 : forms::kInvalidPropertyValue);
+        QCOMPARE(bar.Value(), accepted ? value : 1.0f);
+        QCOMPARE(bar.value(), accepted ? int(std::lround(value)) : 1);
+        QCOMPARE(bar.Min(), 0.0f);
+        QCOMPARE(bar.Max(), float(max));
+    }
+
+    void trapReturnsTheNumberAndZeroWhenClean()
+    {
+        int steps = 0;
+        QCOMPARE(forms::Trap([&] { ++steps; }), 0);
+        QCOMPARE(forms::Trap([&] {
+                     ++steps;
+                     forms::Raise(380);
+                     ++steps;
+                 }),
+                 380);
+        QCOMPARE(steps, 2);
+        QCOMPARE(forms::Trap([] { forms::Raise(std::numeric_limits<std::int32_t>::max()); }),
+                 std::numeric_limits<std::int32_t>::max());
+    }
+
+    void sharedInstanceAndLoading()
+    {
+        RuntimeScope scope;
+        ProbeForm& probe = forms::Shared<ProbeForm>();
+        QCOMPARE(&forms::Shared<ProbeForm>(), &probe);
+        QVERIFY(!probe.IsLoaded());
+        QCOMPARE(probe.loads, 0);
+
+        probe.Show();
+        QVERIFY(probe.IsLoaded());
+        QVERIFY(probe.Screen()->isVisible());
+        QCOMPARE(probe.loads, 1);
+        probe.Show();  // already loaded: no second load
+        QCOMPARE(probe.loads, 1);
+
+        QPointer<QWidget> screen = probe.Screen();
+        probe.Unload();
+        QVERIFY(!probe.IsLoaded());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(screen.isNull());  // the screen is really gone
+        QCOMPARE(&forms::Shared<ProbeForm>(), &probe);
+
+        probe.Show();
+        QCOMPARE(probe.loads, 2);  // loads afresh after an unload
+        QVERIFY(probe.Screen() != nullptr);
+    }
+
+    void closeBoxUnloads()
+    {
+        RuntimeScope scope;
+        ProbeForm& probe = forms::Shared<ProbeForm>();
+        probe.Show();
+        QVERIFY(probe.Screen()->close());
+        QVERIFY(!probe.IsLoaded());
+    }
+
+    void modalShowBlocksUntilClosed_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("unload") << "unload";
+        QTest::newRow("close box") << "close";
+    }
+
+    void modalShowBlocksUntilClosed()
+    {
+        QFETCH(QString, how);
+        RuntimeScope scope;
+        ProbeForm& owner = forms::Shared<ProbeForm>();
+        owner.Show();
+        OwnedForm& owned = forms::Shared<OwnedForm>();
+        bool ownerBlocked = false;
+        QWidget* ownedParent = nullptr;
+        ModalWatcher watcher(
+            [&](QWidget* modal) {
+                ownerBlocked = !owner.Screen()->isEnabled() || QApplication::activeModalWidget() == modal;
+                ownedParent = modal->parentWidget();
+                QVERIFY(owned.IsLoaded());
+            },
+            [&](QWidget* modal) {
+                if (how == "unload")
+                    owned.Unload();
+                else
+                    modal->close();
+            });
+        owned.Show(forms::vbModal, &owner);
+        // Returns only once the window is gone.
+        QVERIFY(!owned.IsLoaded());
+        QCOMPARE(watcher.Seen().size(), 1);
+        QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("OwnedForm"));
+        QVERIFY(ownerBlocked);
+        QCOMPARE(ownedParent, owner.Screen());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+        QVERIFY(owner.IsLoaded());
+    }
+
+    void untrappedErrorIsReportedAndTheProgramGoesOn()
+    {
+        RuntimeScope scope;
+        ProbeForm& probe = forms::Shared<ProbeForm>();
+        probe.Show();
+        probe.raiseOnClick = forms::kInvalidPropertyValue;
+        ModalWatcher watcher;
+        probe.button->click();  // no exception may leave this call
+        QCOMPARE(watcher.Seen().size(), 1);
+        const ModalSeen& box = watcher.Seen().first();
+        QCOMPARE(box.title, QStringLiteral("Bottinaro"));
+        QVERIFY2(box.text.contains(QStringLiteral("380")), qPrintable(box.text));
+        QCOMPARE(box.icon, int(QMessageBox::Critical));
+        QCOMPARE(box.buttons, 1);
+        // Still running: the next click works and raises nothing.
+        probe.raiseOnClick = 0;
+        probe.button->click();
+        QCOMPARE(watcher.Seen().size(), 1);
+        QVERIFY(probe.IsLoaded());
+    }
+
+    void showingAVisibleWindowModallyIsAnError()
+    {
+        RuntimeScope scope;
+        ProbeForm& probe = forms::Shared<ProbeForm>();
+        probe.Show();
+        QCOMPARE(forms::Trap([&] { probe.Show(forms::vbModal); }), forms::kFormAlreadyShown);
+        QVERIFY(probe.IsLoaded());
+    }
+
+    void applicationInformation()
+    {
+        QCOMPARE(QString::fromUtf8(App::Title), QStringLiteral("Bottinaro"));
+        QCOMPARE(App::Major, 1);
+        QCOMPARE(App::Minor, 3);
+        QCOMPARE(App::Revision, 2);
+        QCOMPARE(QString::fromUtf8(App::LegalCopyright), QStringLiteral("Copyright © Quarvendo"));
+        QCOMPARE(QString::fromLatin1(App::FileVersion), QStringLiteral("1.03.0002"));
+    }
+
+    void startUpShowsTheMainWindowOnly()
+    {
+        RuntimeScope scope;
+        forms::Shared<Form1>().Show();
+        QWidgetList windows;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible())
+                windows.append(w);
+        QCOMPARE(windows.size(), 1);
+        QWidget* main = windows.first();
+        QCOMPARE(main->objectName(), QStringLiteral("Form1"));
+        QCOMPARE(main->windowTitle(), QStringLiteral("Bottinaro"));
+        const QList<QSize> sizes = main->windowIcon().availableSizes();
+        for (int side : {16, 32, 48})
+            QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+        auto* central = static_cast<QMainWindow*>(main)->centralWidget();
+        QCOMPARE(central->size(), QSize(489, 472));
+        QVERIFY(!main->findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled());
+        QVERIFY(!main->findChild<QPushButton*>(QStringLiteral("Command2"))->isEnabled());
+        const Form1& form = forms::Shared<Form1>();
+        QCOMPARE(int{form.sca} | form.maz | form.cin | form.lib | form.ane, 0);
+    }
+
+    void iconFileDirectory()
+    {
+        QFile file(QStringLiteral(ICON_FILE));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray ico = file.readAll();
+        QCOMPARE(ico.size(), 7398);
+        const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(ico.constData() + at); };
+        const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(ico.constData() + at); };
+        QCOMPARE(u16(0), 0);
+        QCOMPARE(u16(2), 1);  // icon
+        QCOMPARE(u16(4), 5);
+        struct Entry {
+            int side, colours, bits, bytes;
+        };
+        const Entry expected[] = {
+            {32, 16, 4, 744}, {16, 16, 4, 296}, {48, 0, 8, 3752}, {32, 0, 8, 2216}, {32, 2, 1, 304}};
+        quint32 offset = 6 + 5 * 16;
+        for (int i = 0; i < 5; ++i) {
+            const int at = 6 + 16 * i;
+            QCOMPARE(int(quint8(ico[at])), expected[i].side);
+            QCOMPARE(int(quint8(ico[at + 1])), expected[i].side);
+            QCOMPARE(int(quint8(ico[at + 2])), expected[i].colours);
+            QCOMPARE(u16(at + 6), expected[i].bits);
+            QCOMPARE(u32(at + 8), quint32(expected[i].bytes));
+            QCOMPARE(u32(at + 12), offset);
+            // Each image is a DIB of twice its height: colour bits over the mask.
+            QCOMPARE(u32(offset), 40u);
+            QCOMPARE(int(u32(offset + 4)), expected[i].side);
+            QCOMPARE(int(u32(offset + 8)), 2 * expected[i].side);
+            QCOMPARE(u16(offset + 14), expected[i].bits);
+            offset += expected[i].bytes;
+        }
+        QCOMPARE(offset, quint32(ico.size()));
+    }
+
+    void resourceScriptText()
+    {
+        QFile file(QStringLiteral(RC_FILE));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QString rc = QString::fromUtf8(file.readAll());
+        QVERIFY(rc.contains(QStringLiteral("1 ICON \"")));
+        QVERIFY(rc.contains(QStringLiteral("FILEVERSION 1,3,0,2")));
+        QVERIFY(rc.contains(QStringLiteral("PRODUCTVERSION 1,3,0,2")));
+        QVERIFY(rc.contains(QStringLiteral("FILEOS 0x4L")));
+        QVERIFY(rc.contains(QStringLiteral("FILETYPE 0x1L")));
+        QVERIFY(rc.contains(QStringLiteral("VALUE \"Translation\", 0x0410, 0x04B0")));
+        // The seven strings, in order, and no others.
+        const QStringList keys = {"CompanyName",  "LegalCopyright", "ProductName",     "FileVersion",
+                                  "ProductVersion", "InternalName", "OriginalFilename"};
+        QStringList found;
+        static const QRegularExpression value(QStringLiteral("VALUE \"(\\w+)\", \"([^\"]*)\""));
+        for (auto it = value.globalMatch(rc); it.hasNext();)
+            found.append(it.next().captured(1));
+        QCOMPARE(found, keys);
+    }
+
+    // Compiles the script with the cross resource compiler and reads the
+    // version block back from the binary resource.
+    void resourceScriptCompiles()
+    {
+        const QString windres = QStandardPaths::findExecutable(QStringLiteral("x86_64-w64-mingw32-windres"));
+        if (windres.isEmpty())
+            QSKIP("x86_64-w64-mingw32-windres is not installed");
+        QTemporaryDir dir;
+        const QString res = dir.filePath(QStringLiteral("bottinaro.res"));
+        QProcess process;
+        process.start(windres, {QStringLiteral("-O"), QStringLiteral("res"), QStringLiteral(RC_FILE), res});
+        QVERIFY(process.waitForFinished(60000));
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        QFile file(res);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+
+        const int info = bytes.indexOf(Utf16(QStringLiteral("VS_VERSION_INFO")));
+        QVERIFY(info > 0);
+        const int fixed = bytes.indexOf(QByteArray::fromHex("bd04effe"), info);
+        QVERIFY(fixed > 0);
+        const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
+        QCOMPARE(u32(fixed + 8), 0x00010003u);   // file version: major, minor
+        QCOMPARE(u32(fixed + 12), 0x00000002u);  // build 0, revision 2
+        QCOMPARE(u32(fixed + 16), 0x00010003u);  // product version
+        QCOMPARE(u32(fixed + 20), 0x00000002u);
+        QCOMPARE(u32(fixed + 24), 0u);           // flags mask
+        QCOMPARE(u32(fixed + 28), 0u);           // flags
+        QCOMPARE(u32(fixed + 32), 0x4u);         // 32-bit Windows
+        QCOMPARE(u32(fixed + 36), 0x1u);         // application
+        QCOMPARE(u32(fixed + 40), 0u);
+        QVERIFY(bytes.indexOf(Utf16(QStringLiteral("041004B0"))) > fixed);
+        QVERIFY(bytes.indexOf(QByteArray::fromHex("1004b004")) > fixed);  // translation
+        const QString pairs[][2] = {{"CompanyName", "Quarvendo"},
+                                    {"LegalCopyright", "Copyright © Quarvendo"},
+                                    {"ProductName", "Bottinaro"},
+                                    {"FileVersion", "1.03.0002"},
+                                    {"ProductVersion", "1.03.0002"},
+                                    {"InternalName", "Bottinaro132"},
+                                    {"OriginalFilename", "Bottinaro132.exe"}};
+        int at = fixed;
+        for (const auto& pair : pairs) {
+            const int key = bytes.indexOf(Utf16(pair[0]) + QByteArray(2, '\0'), at);
+            QVERIFY2(key > at, qPrintable(pair[0]));
+            const int value = bytes.indexOf(Utf16(pair[1]) + QByteArray(2, '\0'), key);
+            QVERIFY2(value > key && value - key < 64, qPrintable(pair[1]));
+            at = value;
+        }
+        // Icon group 1 (type 14) is there too.
+        QVERIFY(bytes.contains(QByteArray::fromHex("ffff0e00ffff0100")));
+    }
+};
+
+QTEST_MAIN(TestForms)
+#include "test_forms.moc"
