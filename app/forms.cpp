@@ -12,7 +12,7 @@
 namespace forms {
 
 namespace {
-constexpr qreal kDialogFontPoints = 8.0;
+constexpr qreal kDialogFontPoints = 7.5;
 }
 
 void InitApplication()
@@ -20,7 +20,8 @@ void InitApplication()
     QApplication::setApplicationName(QString::fromUtf8(App::Title));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(App::Major).arg(App::Minor).arg(App::Revision));
     QApplication::setOrganizationName(QStringLiteral("Quarvendo"));
-    // The platform's default family at the size the windows were laid out for.
+    // The platform's default family, at the largest size at which the
+    // captions fit the boxes they were laid out for (measured with DejaVu Sans).
     QFont font = QApplication::font();
     font.setPointSizeF(kDialogFontPoints);
     QApplication::setFont(font);

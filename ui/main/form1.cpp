@@ -25,6 +25,7 @@ QWidget* Form1::CreateScreen()
     // The client area below the menu bar is fixed; the window follows it.
     ui->centralwidget->setFixedSize(489, 472);
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    ui->Text1->setFocus();  // the first control in tab order that takes focus
     ui->Command1->setCursor(QCursor(QPixmap(QStringLiteral(":/assets/cursor.ico")), 2, 2));
 
     // The count captions the calculation writes; three differ from the design texts.

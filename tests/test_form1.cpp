@@ -1,0 +1,516 @@
+#include "fixture.h"
+
+#include "app/label.h"
+#include "app/line.h"
+#include "app/progress_bar.h"
+#include "ui/main/form1.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRandomGenerator>
+
+#include <array>
+
+namespace {
+
+const std::array<const char*, 5> kCounts = {"LabelScalpi", "LabelMazze", "LabelCintole", "LabelLibri",
+                                            "LabelAnelli"};
+const std::array<const char*, 5> kShortfalls = {"RestoScalpi", "RestoMazze", "RestoCintole",
+                                                "RestoLibri", "RestoAnelli"};
+const std::array<const char*, 5> kBars = {"BarraScalpi", "BarraMazze", "BarraCintole", "BarraLibri",
+                                          "BarraAnelli"};
+const std::array<const char*, 5> kCaptions = {"Scalpi di Moon Tug: ", "Mazze di Skraugbashor: ",
+                                              "Cinture della forza Skraug: ",
+                                              "Libri del collezionista: ", "Anelli del Leone: "};
+
+// Everything of the main window a calculation can change.
+struct Snapshot {
+    QStringList counts, shortfalls;
+    QList<float> bars;
+    bool calcola = false, riepilogo = false;
+    std::array<int, 5> tally{};
+
+    bool operator==(const Snapshot&) const = default;
+};
+
+// The running main window, seen from outside.
+struct MainWindow {
+    Form1& form = forms::Shared<Form1>();
+    QWidget* window = nullptr;
+
+    MainWindow()
+    {
+        form.Show();
+        window = form.Screen();
+    }
+
+    template <class T = QWidget>
+    T* Get(const char* name) const
+    {
+        auto* widget = window->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+
+    QLineEdit* Text1() const { return Get<QLineEdit>("Text1"); }
+    QPushButton* Command1() const { return Get<QPushButton>("Command1"); }
+    QPushButton* Command2() const { return Get<QPushButton>("Command2"); }
+    QAction* Action(const char* name) const { return Get<QAction>(name); }
+
+    Snapshot Take() const
+    {
+        Snapshot s;
+        for (int i = 0; i < 5; ++i) {
+            s.counts << Get<QLabel>(kCounts[i])->text();
+            s.shortfalls << Get<QLabel>(kShortfalls[i])->text();
+            s.bars << Get<forms::ProgressBar>(kBars[i])->Value();
+        }
+        s.calcola = Command1()->isEnabled();
+        s.riepilogo = Command2()->isEnabled();
+        s.tally = {form.sca, form.maz, form.cin, form.lib, form.ane};
+        return s;
+    }
+
+    // Types the text as a user would replace the box's content.
+    void Type(const QString& text) const
+    {
+        Text1()->selectAll();
+        QTest::keyClick(Text1(), Qt::Key_Delete);
+        QTest::keyClicks(Text1(), text);
+    }
+};
+
+// What a successful calculation of s shows.
+Snapshot Calculated(int s)
+{
+    CollectionTally tally;
+    tally.SetScalps(static_cast<std::int16_t>(s));
+    Snapshot expected;
+    for (int i = 0; i < 5; ++i) {
+        const auto level = static_cast<TallyLevel>(i);
+        expected.counts << kCaptions[i] + QString::number(tally.Count(level));
+        expected.shortfalls << QString::number(tally.Shortfall(level));
+        expected.bars << float(tally.Count(level));
+        expected.tally[i] = tally.Count(level);
+        if (i < 4)
+            tally.Exchange(level);
+    }
+    expected.calcola = false;
+    expected.riepilogo = true;
+    return expected;
+}
+
+} // namespace
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("align");  // 0 left, 1 centre, 2 right; -1 not a label
+        auto add = [](const char* name, int l, int t, int w, int h, const char* text = "",
+                      int align = 0) {
+            QTest::newRow(name) << QString::fromLatin1(name)
+                                << QRect(l / 15, t / 15, w / 15, h / 15) << QString::fromUtf8(text)
+                                << align;
+        };
+        add("Label1", 2520, 240, 735, 255, "Scalpi");
+        add("Text1", 2520, 480, 735, 285, "", -1);
+        add("Command1", 3480, 480, 975, 255, "Calcola", -1);
+        add("Command2", 4800, 480, 975, 255, "Riepilogo", -1);
+        const char* designCounts[] = {"Scalpi di Moon Tug: ", "Mazze di skraugbashor: ",
+                                      "Cinture di forza Skraug: ", "Libri del collezionista: ",
+                                      "Anelli del leone: "};
+        const char* scale[5][3] = {{"Label7", "Label2", "Label12"}, {"Label8", "Label3", "Label13"},
+                                   {"Label9", "Label4", "Label14"}, {"Label10", "Label5", "Label15"},
+                                   {"Label11", "Label6", "Label16"}};
+        const char* scaleText[5][3] = {{"0", "375", "750"}, {"0", "75", "150"}, {"0", "15", "30"},
+                                       {"0", "5", "10"},    {"0", "1", "2"}};
+        for (int k = 0; k < 5; ++k) {
+            add(kCounts[k], 240, 1080 + 1200 * k, k < 2 ? 3375 : 3255, 255, designCounts[k]);
+            add(kShortfalls[k], 5640, 1080 + 1200 * k, 1575, 255, "", 2);
+            add(kBars[k], 120, 1560 + 1200 * k, 7095, 255, "", -1);
+            add(scale[k][0], 120, 1800 + 1200 * k, 255, 255, scaleText[k][0], 0);
+            add(scale[k][1], 3480, 1800 + 1200 * k, 255, 255, scaleText[k][1], 1);
+            add(scale[k][2], 6960, 1800 + 1200 * k, 255, 255, scaleText[k][2], k == 4 ? 2 : 1);
+        }
+        // Rules: x 120 up to (not including) 7200, one pixel high.
+        for (int k = 0; k < 6; ++k) {
+            const QByteArray name = "Line" + QByteArray::number(k + 1);
+            QTest::newRow(name.constData())
+                << QString::fromLatin1(name) << QRect(8, (960 + 1200 * k) / 15, 472, 1) << QString()
+                << -1;
+        }
+    }
+
+    void layout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, box);
+        QFETCH(QString, text);
+        QFETCH(int, align);
+        RuntimeScope scope;
+        MainWindow main;
+        QWidget* control = main.window->findChild<QWidget*>(name);
+        QVERIFY(control);
+        QCOMPARE(control->parentWidget(), static_cast<QMainWindow*>(main.window)->centralWidget());
+        QCOMPARE(control->geometry(), box);
+        QVERIFY(control->isVisible());
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            QCOMPARE(label->text(), text);
+            const Qt::Alignment expected[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, expected[align]);
+            QCOMPARE(label->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(label->frameShape(), QFrame::NoFrame);
+        } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+            QCOMPARE(button->text(), text);
+            QVERIFY(!button->isDefault() && !button->autoDefault());
+            QVERIFY(button->shortcut().isEmpty());
+        } else if (auto* line = qobject_cast<forms::Line*>(control)) {
+            QCOMPARE(line->IsDotted(), name != QLatin1String("Line1"));
+            QCOMPARE(line->focusPolicy(), Qt::NoFocus);
+        }
+    }
+
+    void windowProperties()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        auto* window = static_cast<QMainWindow*>(main.window);
+        QCOMPARE(window->objectName(), QStringLiteral("Form1"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Bottinaro"));
+        QCOMPARE(window->centralWidget()->size(), QSize(489, 472));
+        // Fixed: the window cannot be resized or maximized.
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        const Qt::WindowFlags flags = window->windowFlags();
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(!main.Get<QLabel>("Label1")->text().contains(u'&'));
+        QCOMPARE(main.Command1()->cursor().pixmap().size(), QSize(32, 32));
+        QCOMPARE(main.Text1()->text(), QString());
+        for (const char* bar : kBars) {
+            QCOMPARE(main.Get<forms::ProgressBar>(bar)->Value(), 0.0f);
+            QCOMPARE(main.Get<forms::ProgressBar>(bar)->focusPolicy(), Qt::NoFocus);
+        }
+        const float maxima[] = {750, 150, 30, 10, 2};
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(main.Get<forms::ProgressBar>(kBars[i])->Max(), maxima[i]);
+    }
+
+    void tabOrder()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        main.Type(QStringLiteral("7"));  // enables Calcola
+        main.Command2()->setEnabled(true);
+        main.window->activateWindow();
+        main.Text1()->setFocus();
+        QStringList order;
+        QWidget* at = main.Text1();
+        for (int i = 0; i < 3; ++i) {
+            order << at->objectName();
+            do
+                at = at->nextInFocusChain();
+            while (!(at->focusPolicy() & Qt::TabFocus) || !at->isEnabled() || !at->isVisible());
+        }
+        QCOMPARE(order, QStringList({"Text1", "Command1", "Command2"}));
+        QCOMPARE(at, main.Text1());
+    }
+
+    void menus()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        auto* bar = static_cast<QMainWindow*>(main.window)->menuBar();
+        QStringList menus;
+        for (QAction* action : bar->actions())
+            menus << action->menu()->objectName() + '=' + action->text();
+        QCOMPARE(menus, QStringList({"controls=Controlli", "help=?"}));
+        QStringList items;
+        for (QAction* action : main.Get<QMenu>("controls")->actions())
+            items << action->objectName() + '=' + (action->isSeparator() ? "-" : action->text());
+        QCOMPARE(items, QStringList({"clac=Calcola", "riep=Riepilogo", "bar=-", "exit=Esci"}));
+        const QList<QAction*> help = main.Get<QMenu>("help")->actions();
+        QCOMPARE(help.size(), 1);
+        QCOMPARE(help.first()->objectName(), QStringLiteral("abt"));
+        QCOMPARE(help.first()->text(), QStringLiteral("About"));
+        for (const char* name : {"clac", "riep", "exit", "abt"}) {
+            QVERIFY(main.Action(name)->isEnabled());
+            QVERIFY(main.Action(name)->shortcut().isEmpty());
+            QVERIFY(!main.Action(name)->isCheckable());
+        }
+    }
+
+    void startsWaitingForInput()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        const Snapshot s = main.Take();
+        QVERIFY(!s.calcola && !s.riepilogo);
+        QCOMPARE(s.shortfalls, QStringList(5, QString()));
+        QCOMPARE(s.tally, (std::array<int, 5>{}));
+        QCOMPARE(main.window->focusWidget(), main.Text1());
+    }
+
+    void typingEnablesCalcolaOnly()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        QTest::keyClick(main.Text1(), Qt::Key_7);
+        QVERIFY(main.Command1()->isEnabled());
+        QVERIFY(!main.Command2()->isEnabled());
+        // A change made by the program counts too.
+        main.Command1()->click();
+        QVERIFY(main.Command2()->isEnabled());
+        main.Text1()->setText(QStringLiteral("8"));
+        QVERIFY(main.Command1()->isEnabled());
+        QVERIFY(!main.Command2()->isEnabled());
+    }
+
+    // Each row: what is typed, what the window shows afterwards.
+    void calculation_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("outcome");  // 0 calculated, 1 error box, 2 refused quietly
+        QTest::addColumn<int>("scalps");   // tally's sca afterwards
+        QTest::addColumn<bool>("reward");
+        QTest::newRow("750") << "750" << 0 << 750 << true;
+        QTest::newRow("0") << "0" << 0 << 0 << false;
+        QTest::newRow("1") << "1" << 0 << 1 << false;
+        QTest::newRow("374") << "374" << 0 << 374 << false;
+        QTest::newRow("375") << "375" << 0 << 375 << false;
+        QTest::newRow("749") << "749" << 0 << 749 << false;
+        QTest::newRow("+750 with blanks") << " +750 " << 0 << 750 << true;
+        QTest::newRow("0750") << "0750" << 0 << 750 << true;
+        QTest::newRow("751") << "751" << 1 << 751 << false;
+        QTest::newRow("800") << "800" << 1 << 800 << false;
+        QTest::newRow("-1") << "-1" << 1 << -1 << false;
+        QTest::newRow("32767") << "32767" << 1 << 32767 << false;
+        QTest::newRow("-32768") << "-32768" << 1 << -32768 << false;
+        QTest::newRow("letters") << "abc" << 2 << 0 << false;
+        QTest::newRow("empty") << "" << 2 << 0 << false;
+        QTest::newRow("32768") << "32768" << 2 << 0 << false;
+        QTest::newRow("fraction") << "7.5" << 2 << 0 << false;
+        QTest::newRow("huge") << QString(200, u'9') << 2 << 0 << false;
+    }
+
+    void calculation()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, outcome);
+        QFETCH(int, scalps);
+        QFETCH(bool, reward);
+        RuntimeScope scope;
+        MainWindow main;
+        // A previous result on screen, to see what a failure leaves.
+        main.Type(QStringLiteral("375"));
+        main.Command1()->click();
+        const Snapshot before = main.Take();
+
+        main.Type(text);
+        bool reachedDuringReward = false;
+        ModalWatcher watcher([&](QWidget*) {
+            // The reward window comes after the buttons are switched.
+            reachedDuringReward = main.Take() == Calculated(750);
+        });
+        main.Command1()->click();
+        const Snapshot after = main.Take();
+
+        const QList<ModalSeen>& seen = watcher.Seen();
+        if (outcome == 0) {
+            QCOMPARE(after, Calculated(scalps));
+            QCOMPARE(seen.size(), reward ? 1 : 0);
+            if (reward) {
+                QCOMPARE(seen.first().objectName, QStringLiteral("Form3"));
+                QVERIFY(reachedDuringReward);
+            }
+            return;
+        }
+        Snapshot expected = before;
+        expected.calcola = expected.riepilogo = false;
+        expected.tally = {scalps, 0, 0, 0, 0};
+        if (outcome == 1) {
+            // The count label is written before the bar refuses the count.
+            expected.counts[0] = QStringLiteral("Scalpi di Moon Tug: ") + QString::number(scalps);
+            QCOMPARE(seen.size(), 1);
+            QCOMPARE(seen.first().title, QStringLiteral("Errore 380"));
+            QCOMPARE(seen.first().text, QStringLiteral("Il numero massimo di scalpi collezionabile è 750"));
+            QCOMPARE(seen.first().icon, int(QMessageBox::Critical));
+            QCOMPARE(seen.first().buttons, 1);
+        } else {
+            QCOMPARE(seen.size(), 0);
+        }
+        QCOMPARE(after, expected);
+    }
+
+    void editingKeepsResults()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        main.Type(QStringLiteral("749"));
+        main.Command1()->click();
+        const Snapshot calculated = main.Take();
+        main.Type(QStringLiteral("12"));
+        Snapshot expected = calculated;
+        expected.calcola = true;
+        expected.riepilogo = false;
+        QCOMPARE(main.Take(), expected);
+    }
+
+    // The menu items run their button's handler whatever the buttons' state.
+    void menuItemsInEveryState_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::newRow("waiting") << "waiting";
+        QTest::newRow("edited") << "edited";
+        QTest::newRow("calculated") << "calculated";
+    }
+
+    void menuItemsInEveryState()
+    {
+        QFETCH(QString, state);
+        RuntimeScope scope;
+        MainWindow main;
+        main.Text1()->setText(QStringLiteral("750"));
+        if (state == "waiting")
+            main.form.Form_Load();
+        else if (state == "calculated") {
+            ModalWatcher closeReward;
+            main.Command1()->click();
+        }
+        {
+            ModalWatcher watcher;
+            main.Action("clac")->trigger();
+            QCOMPARE(main.Take(), Calculated(750));
+            QCOMPARE(watcher.Seen().size(), 1);
+            QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("Form3"));
+        }
+        {
+            main.form.Form_Load();  // both buttons off: the summary still opens
+            ModalWatcher watcher;
+            main.Action("riep")->trigger();
+            QCOMPARE(watcher.Seen().size(), 1);
+            QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("Form2"));
+        }
+        {
+            ModalWatcher watcher;
+            main.Action("abt")->trigger();
+            QCOMPARE(watcher.Seen().size(), 1);
+            QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("frmAbout"));
+        }
+        QVERIFY(main.form.IsLoaded());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    void riepilogoButtonOpensTheSummary()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        main.Type(QStringLiteral("10"));
+        main.Command1()->click();
+        ModalWatcher watcher;
+        main.Command2()->click();
+        QCOMPARE(watcher.Seen().size(), 1);
+        QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("Form2"));
+        QCOMPARE(main.Take(), Calculated(10));
+    }
+
+    // A megabyte of text is refused quietly and leaves no window behind.
+    void megabyteOfText()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        main.Text1()->setText(QString(1 << 20, u'7'));
+        QCOMPARE(main.Text1()->text().size(), 1 << 20);  // no length limit
+        ModalWatcher watcher;
+        main.Command1()->click();
+        QCOMPARE(watcher.Seen().size(), 0);
+        QCOMPARE(main.Take().tally, (std::array<int, 5>{}));
+        main.Text1()->setText(QString(1 << 20, u'x'));
+        main.Command1()->click();
+        QCOMPARE(watcher.Seen().size(), 0);
+        QVERIFY(!main.Command1()->isEnabled() && !main.Command2()->isEnabled());
+    }
+
+    // Random counts, some outside the bars' range, against the tally.
+    void seededRandomRun()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        QRandomGenerator random(20261207);
+        Snapshot last = main.Take();
+        for (int i = 0; i < 300; ++i) {
+            const int s = random.bounded(-50, 850);
+            main.Text1()->setText(QString::number(s));
+            ModalWatcher watcher;
+            if (random.bounded(2))
+                main.Command1()->click();
+            else
+                main.Action("clac")->trigger();
+            const Snapshot now = main.Take();
+            if (s >= 0 && s <= 750) {
+                QCOMPARE(now, Calculated(s));
+                QCOMPARE(watcher.Seen().size(), s == 750 ? 1 : 0);
+                last = now;
+            } else {
+                QCOMPARE(watcher.Seen().size(), 1);
+                QCOMPARE(now.tally, (std::array<int, 5>{s, 0, 0, 0, 0}));
+                QCOMPARE(now.bars, last.bars);
+                QCOMPARE(now.shortfalls, last.shortfalls);
+            }
+        }
+    }
+
+    void screenshotAfter750()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        main.Type(QStringLiteral("750"));
+        ModalWatcher watcher;
+        main.Command1()->click();
+        SaveScreenshot(main.window, QStringLiteral("form1-750"));
+        // Scale numbers wider than their box are drawn in full, not clipped.
+        auto* label = main.Get<forms::Label>("Label2");
+        QVERIFY(label->InkRect().width() > label->width());
+        QVERIFY(label->InkRect().center().x() - label->geometry().center().x() <= 1);
+    }
+
+    // Run last: these end the application's event loop.
+    void exitEndsTheProgram_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Esci") << false;
+        QTest::newRow("close box") << true;
+    }
+
+    void exitEndsTheProgram()
+    {
+        QFETCH(bool, closeBox);
+        RuntimeScope scope;
+        MainWindow main;
+        QTimer::singleShot(0, main.window, [&] {
+            if (closeBox)
+                main.window->close();
+            else
+                main.Action("exit")->trigger();
+        });
+        QTimer watchdog;
+        watchdog.callOnTimeout([] { QCoreApplication::exit(99); });
+        watchdog.start(10000);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!main.form.IsLoaded());
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "test_form1.moc"
