@@ -20,6 +20,8 @@ void InitApplication()
     QApplication::setApplicationName(QString::fromUtf8(App::Title));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(App::Major).arg(App::Minor).arg(App::Revision));
     QApplication::setOrganizationName(QStringLiteral("Quarvendo"));
+    // Lets Wayland match the window to the installed desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("it.quarvendo.Bottinaro"));
     // The platform's default family, at the largest size at which the
     // captions fit the boxes they were laid out for (measured with DejaVu Sans).
     QFont font = QApplication::font();

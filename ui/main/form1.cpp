@@ -10,7 +10,9 @@
 #include <QCursor>
 #include <QLayout>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QPixmap>
+#include <QShortcut>
 
 Form1::Form1() : ui(std::make_unique<Ui::Form1>()) {}
 
@@ -37,6 +39,11 @@ QWidget* Form1::CreateScreen()
         {TallyLevel::lib, "Libri del collezionista: ", ui->LabelLibri, ui->BarraLibri, ui->RestoLibri},
         {TallyLevel::ane, "Anelli del Leone: ", ui->LabelAnelli, ui->BarraAnelli, ui->RestoAnelli},
     }};
+
+    // The menus carry no access keys, so F10 opens the menu bar from the keyboard.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), window);
+    connect(menuKey, &QShortcut::activated, window,
+            [this, window] { window->menuBar()->setActiveAction(ui->controls->menuAction()); });
 
     connect(ui->Text1, &QLineEdit::textChanged, this, Handler(&Form1::Text1_Change));
     connect(ui->Command1, &QPushButton::clicked, this, Handler(&Form1::Command1_Click));

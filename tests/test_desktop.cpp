@@ -1,0 +1,135 @@
+#include "fixture.h"
+
+#include "ui/main/form1.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace {
+
+// The accessible tree of a window, flattened: object name -> interface.
+QHash<QString, QAccessibleInterface*> Walk(QWidget* window)
+{
+    QHash<QString, QAccessibleInterface*> found;
+    QList<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(window)};
+    while (!pending.isEmpty()) {
+        QAccessibleInterface* node = pending.takeFirst();
+        if (!node || !node->isValid())
+            continue;
+        if (QObject* object = node->object(); object && !object->objectName().isEmpty())
+            found.insert(object->objectName(), node);
+        for (int i = 0; i < node->childCount(); ++i)
+            pending.append(node->child(i));
+    }
+    return found;
+}
+
+// The scale factor this run was started with (the suite runs it at 1, 1.5 and 2).
+QString ScaleSuffix()
+{
+    const QString factor = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1"));
+    return QStringLiteral("-") + QString(factor).replace(u'.', u'_') + QStringLiteral("x");
+}
+
+} // namespace
+
+class TestDesktop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void mainWindowAccessibleTree_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("accessibleName");
+        const int text = QAccessible::StaticText;
+        QTest::newRow("Text1") << "Text1" << int(QAccessible::EditableText) << "Scalpi";
+        QTest::newRow("Command1") << "Command1" << int(QAccessible::Button) << "Calcola";
+        QTest::newRow("Command2") << "Command2" << int(QAccessible::Button) << "Riepilogo";
+        const char* bars[][2] = {{"BarraScalpi", "Scalpi di Moon Tug, 0–750"},
+                                 {"BarraMazze", "Mazze di Skraugbashor, 0–150"},
+                                 {"BarraCintole", "Cinture della forza Skraug, 0–30"},
+                                 {"BarraLibri", "Libri del collezionista, 0–10"},
+                                 {"BarraAnelli", "Anelli del Leone, 0–2"}};
+        for (const auto& bar : bars)
+            QTest::newRow(bar[0]) << bar[0] << int(QAccessible::ProgressBar) << QString::fromUtf8(bar[1]);
+        QTest::newRow("LabelScalpi") << "LabelScalpi" << text << "Scalpi di Moon Tug: 750";
+        QTest::newRow("RestoAnelli") << "RestoAnelli" << text << "0";
+        QTest::newRow("Label12") << "Label12" << text << "750";
+        QTest::newRow("menubar") << "menubar" << int(QAccessible::MenuBar) << "";
+    }
+
+    void mainWindowAccessibleTree()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, role);
+        QFETCH(QString, accessibleName);
+        RuntimeScope scope;
+        Form1& form = forms::Shared<Form1>();
+        form.Show();
+        auto* text = form.Screen()->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        text->setText(QStringLiteral("750"));
+        {
+            ModalWatcher closeReward;
+            form.Screen()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        }
+        const auto tree = Walk(form.Screen());
+        QVERIFY2(tree.contains(name), qPrintable(name));
+        QAccessibleInterface* node = tree.value(name);
+        QCOMPARE(int(node->role()), role);
+        if (!accessibleName.isEmpty())
+            QCOMPARE(node->text(QAccessible::Name), accessibleName);
+        if (role == QAccessible::ProgressBar)
+            QCOMPARE(node->valueInterface()->currentValue().toInt(),
+                     node->valueInterface()->maximumValue().toInt());
+    }
+
+    void menuReachableFromTheKeyboard()
+    {
+        RuntimeScope scope;
+        Form1& form = forms::Shared<Form1>();
+        form.Show();
+        auto* window = static_cast<QMainWindow*>(form.Screen());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_F10);
+        QCOMPARE(window->menuBar()->activeAction(),
+                 window->findChild<QMenu*>(QStringLiteral("controls"))->menuAction());
+        QTRY_VERIFY(window->findChild<QMenu*>(QStringLiteral("controls"))->isVisible());
+        QTest::keyClick(window->findChild<QMenu*>(QStringLiteral("controls")), Qt::Key_Escape);
+    }
+
+    // Every window keeps its layout in logical pixels at any scale factor,
+    // and the icon supplies an image of its own for the larger sizes.
+    void scaledWindows()
+    {
+        RuntimeScope scope;
+        Form1& form = forms::Shared<Form1>();
+        form.Show();
+        auto* window = static_cast<QMainWindow*>(form.Screen());
+        QCOMPARE(window->centralWidget()->size(), QSize(489, 472));
+        const qreal ratio = window->devicePixelRatioF();
+        QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
+        const QPixmap icon = window->windowIcon().pixmap(QSize(16, 16), ratio);
+        QCOMPARE(icon.size(), (QSizeF(16, 16) * ratio).toSize());
+        QVERIFY(window->windowIcon().availableSizes().contains(QSize(48, 48)));
+
+        window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("750"));
+        const QString suffix = ScaleSuffix();
+        ModalWatcher watcher([&](QWidget* modal) {
+            SaveScreenshot(modal, modal->objectName().toLower() + suffix);
+        });
+        form.Command1_Click();
+        SaveScreenshot(window, QStringLiteral("form1") + suffix);
+        form.Command2_Click();
+        form.abt_Click();
+        QCOMPARE(watcher.Seen().size(), 3);
+    }
+};
+
+QTEST_MAIN(TestDesktop)
+#include "test_desktop.moc"
