@@ -4,10 +4,13 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include <algorithm>
+#include <new>
 
 namespace forms {
 
@@ -43,6 +46,8 @@ QString Description(std::int32_t number)
 {
     switch (number) {
     case kOverflow: return QStringLiteral("Overflow");
+    case kOutOfMemory: return QStringLiteral("Memoria esaurita");
+    case kInternalError: return QStringLiteral("Errore interno");
     case kTypeMismatch: return QStringLiteral("Tipo non corrispondente");
     case kInvalidPropertyValue: return QStringLiteral("Valore della proprietà non valido");
     case kFormAlreadyShown:
@@ -57,6 +62,11 @@ std::int32_t Trap(const std::function<void()>& body)
         body();
     } catch (const RuntimeError& error) {
         return error.Number();
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    } catch (...) {
+        // Anything else would unwind through Qt's event loop and end the program.
+        return kInternalError;
     }
     return 0;
 }
@@ -127,6 +137,10 @@ void Form::Load()
     screen_ = CreateScreen();
     // The title bar's close button and the system's close command unload.
     screen_->installEventFilter(this);
+    // Esc, accept() and reject() only hide a dialog, without a close event
+    // reaching the filter: a modal Show would wait for ever.
+    if (auto* dialog = qobject_cast<QDialog*>(screen_.data()))
+        connect(dialog, &QDialog::finished, this, &Form::Unload);
     Form_Load();
 }
 
@@ -169,12 +183,20 @@ void Form::Unload()
 
 bool Form::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == screen_ && event->type() == QEvent::Close) {
+    if (watched != screen_)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Close) {
         event->accept();
         Unload();
         return false;
     }
-    return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+        if (cancel_)
+            cancel_->click();
+        return true;
+    }
+    return false;
 }
 
 namespace {

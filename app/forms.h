@@ -5,6 +5,7 @@
 // run-time errors with their trap, the message box and the conversions
 // between 16-bit integers and text.
 
+#include <QAbstractButton>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -27,7 +28,9 @@ void InitApplication();
 // Run-time error numbers, as the classic runtime numbered them.
 enum ErrorNumber : std::int32_t {
     kOverflow = 6,
+    kOutOfMemory = 7,
     kTypeMismatch = 13,
+    kInternalError = 51,
     kInvalidPropertyValue = 380,
     kFormAlreadyShown = 400,
 };
@@ -48,7 +51,8 @@ private:
 QString Description(std::int32_t number);
 
 // Runs body under an armed trap: returns the number of the error that ended
-// it, or 0 when it ran to the end. No error passes to the caller.
+// it, or 0 when it ran to the end. No error passes to the caller: a C++
+// exception counts as kOutOfMemory (std::bad_alloc) or kInternalError.
 std::int32_t Trap(const std::function<void()>& body);
 
 // Runs an event handler that has no trap of its own. An error leaving it is
@@ -103,6 +107,10 @@ protected:
     virtual QWidget* CreateScreen() = 0;
     virtual void Form_Load() {}
 
+    // The button Esc presses; without one Esc does nothing (it never just
+    // hides the window, as a QDialog would).
+    void SetCancelButton(QAbstractButton* button) { cancel_ = button; }
+
     // Wraps a handler for connect(): errors leaving it are reported.
     template <class F>
     auto Handler(void (F::*handler)())
@@ -114,6 +122,7 @@ protected:
 
 private:
     QPointer<QWidget> screen_;
+    QPointer<QAbstractButton> cancel_;
 };
 
 // The table of shared instances. One exists for the life of the program

@@ -28,8 +28,15 @@ QString Label::DisplayText() const
 
 int Label::DrawFlags() const
 {
-    return int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextWordWrap
-           | Qt::TextDontClip;
+    const int oneLine = int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextDontClip;
+    // A box one line high keeps its text on that line, running past the
+    // box, unless the line would then leave the window.
+    if (height() < 2 * fontMetrics().lineSpacing()
+        && (!parentWidget()
+            || parentWidget()->rect().contains(
+                fontMetrics().boundingRect(geometry(), oneLine, DisplayText()))))
+        return oneLine;
+    return oneLine | Qt::TextWordWrap;
 }
 
 QRect Label::InkRect() const

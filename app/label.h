@@ -7,9 +7,10 @@ namespace forms {
 // A windowless label, as the classic runtime drew them: the text is painted
 // by the window behind it, so a caption wider than its box runs past the
 // box (keeping its alignment) instead of being clipped. Captions wrap at
-// blanks within the box's width, top-aligned, and a run of two or more
-// blanks, which the captions use to put the next item on a line of its
-// own, starts a new line.
+// blanks within the box's width, top-aligned (a box one line high only when
+// its line would otherwise leave the window), and a run of two or more
+// blanks, which the captions use to put the next item on a line of its own,
+// starts a new line.
 class Label : public QLabel {
     Q_OBJECT
 

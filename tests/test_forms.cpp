@@ -1,6 +1,7 @@
 #include "fixture.h"
 
 #include "app/app.h"
+#include "app/label.h"
 #include "app/progress_bar.h"
 #include "ui/main/form1.h"
 
@@ -16,20 +17,22 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 namespace {
 
-// A window that counts its loads and can raise an error from a handler.
+// A window that counts its loads and can fail in a handler.
 class ProbeForm : public forms::Form {
 public:
     int loads = 0;
-    std::int32_t raiseOnClick = 0;
+    std::function<void()> onClick;
     QPushButton* button = nullptr;
 
     void Button_Click()
     {
-        if (raiseOnClick)
-            forms::Raise(raiseOnClick);
+        if (onClick)
+            onClick();
     }
 
 protected:
@@ -179,6 +182,54 @@ private slots:
         QCOMPARE(bar.Max(), float(max));
     }
 
+    // Labels draw their text past their box rather than clip it.
+    void labelInk_data()
+    {
+        QTest::addColumn<QRect>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("align");
+        QTest::addColumn<bool>("wrapped");    // drawn on more than one line
+        QTest::addColumn<bool>("pastRight");  // ink beyond the box's right edge
+        const int left = Qt::AlignLeft, centre = Qt::AlignHCenter;
+        const QString mazze = QStringLiteral("Mazze di Skraugbashor: 150");
+        QTest::newRow("fits") << QRect(10, 10, 200, 17) << "Scalpi" << left << false << false;
+        QTest::newRow("one-line box runs on") << QRect(10, 10, 60, 17) << mazze << left << false << true;
+        QTest::newRow("would leave the window: wraps") << QRect(150, 10, 120, 17) << mazze << left << true
+                                                       << false;
+        // Height 0: a box two lines high, which the text outgrows when it wraps.
+        QTest::newRow("tall box wraps") << QRect(10, 10, 90, 0) << mazze << left << true << false;
+        QTest::newRow("blank runs break") << QRect(10, 10, 250, 0) << "Requisiti:     113 Sag  115 Int"
+                                          << left << true << false;
+        QTest::newRow("centred number overflows both sides") << QRect(100, 10, 8, 17) << "375" << centre
+                                                             << false << true;
+    }
+
+    void labelInk()
+    {
+        QFETCH(QRect, box);
+        QFETCH(QString, text);
+        QFETCH(int, align);
+        QFETCH(bool, wrapped);
+        QFETCH(bool, pastRight);
+        QWidget window;
+        window.resize(280, 100);
+        forms::Label label(&window);
+        const int lineSpacing = label.fontMetrics().lineSpacing();
+        if (box.height() == 0)
+            box.setHeight(2 * lineSpacing);
+        label.setGeometry(box);
+        label.setAlignment(Qt::Alignment(align) | Qt::AlignTop);
+        label.setText(text);
+        QCOMPARE(label.text(), text);  // the caption is kept as stored
+        const QRect ink = label.InkRect();
+        QVERIFY(ink.contains(box));
+        QVERIFY(window.rect().contains(ink));
+        QCOMPARE(ink.height() - 2 > box.height(), wrapped);
+        QCOMPARE(ink.right() - 1 > box.right(), pastRight);
+        if (align == Qt::AlignHCenter)
+            QVERIFY(qAbs((box.left() - ink.left()) - (ink.right() - box.right())) <= 1);
+    }
+
     void trapReturnsTheNumberAndZeroWhenClean()
     {
         int steps = 0;
@@ -269,22 +320,46 @@ private slots:
         QVERIFY(owner.IsLoaded());
     }
 
+    // Whatever a handler throws, C++ exceptions included, is reported.
+    void untrappedErrorIsReportedAndTheProgramGoesOn_data()
+    {
+        QTest::addColumn<QString>("thrown");
+        QTest::addColumn<int>("number");
+        QTest::newRow("run-time error") << "380" << int(forms::kInvalidPropertyValue);
+        QTest::newRow("bad_alloc") << "bad_alloc" << int(forms::kOutOfMemory);
+        QTest::newRow("standard exception") << "overflow_error" << int(forms::kInternalError);
+        QTest::newRow("not an exception class") << "int" << int(forms::kInternalError);
+    }
+
     void untrappedErrorIsReportedAndTheProgramGoesOn()
     {
+        QFETCH(QString, thrown);
+        QFETCH(int, number);
         RuntimeScope scope;
         ProbeForm& probe = forms::Shared<ProbeForm>();
         probe.Show();
-        probe.raiseOnClick = forms::kInvalidPropertyValue;
+        probe.onClick = [&] {
+            if (thrown == "bad_alloc")
+                throw std::bad_alloc();
+            if (thrown == "overflow_error")
+                throw std::overflow_error("probe");
+            if (thrown == "int")
+                throw 42;
+            forms::Raise(thrown.toInt());
+        };
         ModalWatcher watcher;
         probe.button->click();  // no exception may leave this call
         QCOMPARE(watcher.Seen().size(), 1);
         const ModalSeen& box = watcher.Seen().first();
         QCOMPARE(box.title, QStringLiteral("Bottinaro"));
-        QVERIFY2(box.text.contains(QStringLiteral("380")), qPrintable(box.text));
+        QCOMPARE(box.text, QStringLiteral("Errore di run-time '%1':\n\n%2")
+                               .arg(number)
+                               .arg(forms::Description(number)));
+        QVERIFY(!forms::Description(number).startsWith(QStringLiteral("Errore definito")));
         QCOMPARE(box.icon, int(QMessageBox::Critical));
         QCOMPARE(box.buttons, 1);
         // Still running: the next click works and raises nothing.
-        probe.raiseOnClick = 0;
+        probe.onClick = {};
         probe.button->click();
         QCOMPARE(watcher.Seen().size(), 1);
         QVERIFY(probe.IsLoaded());

@@ -8,12 +8,16 @@ namespace Ui {
 class Form2;
 }
 
+// The summary window: the main window's five counts, read once per loading.
 class Form2 : public forms::Form {
     Q_OBJECT
 
 public:
     Form2();
     ~Form2() override;
+
+    void Form_Load() override;
+    void Command1_Click();
 
 protected:
     QWidget* CreateScreen() override;

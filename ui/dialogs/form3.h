@@ -8,12 +8,15 @@ namespace Ui {
 class Form3;
 }
 
+// The reward window: fixed texts and pictures, the same on every opening.
 class Form3 : public forms::Form {
     Q_OBJECT
 
 public:
     Form3();
     ~Form3() override;
+
+    void Command1_Click();
 
 protected:
     QWidget* CreateScreen() override;

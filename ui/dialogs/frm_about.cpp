@@ -1,8 +1,17 @@
 #include "ui/dialogs/frm_about.h"
 
+#include "app/app.h"
+#include "app/label.h"
+#include "app/line.h"
 #include "ui_frm_about.h"
 
 #include <QDialog>
+
+namespace {
+// Where the client area's top-left corner goes, whatever the owner's place.
+constexpr QPoint kClientOrigin(156, 129);
+constexpr int kIconSide = 32;
+} // namespace
 
 frmAbout::frmAbout() : ui(std::make_unique<Ui::frmAbout>()) {}
 
@@ -10,7 +19,40 @@ frmAbout::~frmAbout() = default;
 
 QWidget* frmAbout::CreateScreen()
 {
-    auto* window = new QDialog;
+    auto* window = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                            | Qt::WindowCloseButtonHint
+                                            | Qt::MSWindowsFixedSizeDialogHint);
+    // cmdOK is the first widget in the .ui, so the focus chain starts on it:
+    // Qt 6.4's setTabOrder() cannot move a window's first widget later.
     ui->setupUi(window);
+    window->setFixedSize(window->size());
+    // setGeometry places the client area, move() would place the frame.
+    window->setGeometry(QRect(kClientOrigin, window->size()));
+    // Qt caches the pixmaps drawn from an icon under that icon's identity:
+    // a new icon on every loading would leave new copies in the cache.
+    if (icon_.isNull())
+        icon_ = window->windowIcon();
+    window->setWindowIcon(icon_);
+    // The icon's 32x32 image of the most colours; a QPixmap of the file
+    // would take its first image, the 16-colour one.
+    ui->picIcon->setPixmap(icon_.pixmap(kIconSide, kIconSide));
+    // OK is the default and the cancel button: Enter and Esc press it.
+    SetCancelButton(ui->cmdOK);
+    connect(ui->cmdOK, &QPushButton::clicked, this, Handler(&frmAbout::cmdOK_Click));
     return window;
+}
+
+void frmAbout::Form_Load()
+{
+    Screen()->setWindowTitle(QStringLiteral("Informazioni su ") + QString::fromUtf8(App::Title));
+    ui->lblVersion->setText(QStringLiteral("Versione ") + forms::CStr(App::Major) + QStringLiteral(".")
+                            + forms::CStr(App::Minor) + QStringLiteral(".")
+                            + forms::CStr(App::Revision));
+    ui->lblTitle->setText(QString::fromUtf8(App::Title));
+    ui->lblDisclaimer->setText(QString::fromUtf8(App::LegalCopyright));
+}
+
+void frmAbout::cmdOK_Click()
+{
+    Unload();
 }
