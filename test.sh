@@ -1,8 +1,28 @@
 #!/usr/bin/env bash
-# Builds Bottinaro with its tests and runs the whole suite.
+# Builds Bottinaro with its tests and runs the whole suite. With --sanitize,
+# and always on CI (CI=true), the suite then runs a second time built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, in build-asan/.
 set -euo pipefail
 cd "$(dirname "$0")"
+
+sanitize=false
+[ "${CI:-}" = true ] && sanitize=true
+for arg in "$@"; do
+    case $arg in
+    --sanitize) sanitize=true ;;
+    *) echo "usage: $0 [--sanitize]" >&2; exit 2 ;;
+    esac
+done
+
 cmake_options=()
 . tools/setup.sh
+ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j"$(nproc)"
 
-ctest --test-dir "$build_dir" --output-on-failure -j"$(nproc)"
+if $sanitize; then
+    echo "Sanitized pass: AddressSanitizer and UndefinedBehaviorSanitizer"
+    build_dir=build-asan
+    # Configured every time, so that the folder cannot hold a plain build.
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOTTINARO_SANITIZE=ON
+    cmake --build "$build_dir" -j"$(nproc)"
+    ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j"$(nproc)"
+fi

@@ -38,7 +38,7 @@ public:
         : inspect_(std::move(inspect)), close_(std::move(close)), timeoutMs_(timeoutMs)
     {
         clock_.start();
-        timer_.setInterval(5);
+        timer_.setInterval(0);  // every pass of the event loop: no waiting
         connect(&timer_, &QTimer::timeout, this, &ModalWatcher::Poll);
         timer_.start();
     }
