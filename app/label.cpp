@@ -14,10 +14,14 @@ Label::Label(QWidget* parent) : QLabel(parent)
 
 void Label::setText(const QString& text)
 {
+    // Nothing of a hidden window is on screen to repaint.
+    if (!parentWidget() || !parentWidget()->isVisible()) {
+        QLabel::setText(text);
+        return;
+    }
     const QRect before = InkRect();
     QLabel::setText(text);
-    if (parentWidget())
-        parentWidget()->update(before.united(InkRect()));
+    parentWidget()->update(before.united(InkRect()));
 }
 
 QString Label::DisplayText() const
