@@ -88,6 +88,58 @@ private slots:
                      node->valueInterface()->maximumValue().toInt());
     }
 
+    void dialogsAccessibleTree_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("accessibleName");
+        QTest::addColumn<bool>("described");
+        const int text = QAccessible::StaticText, picture = QAccessible::Graphic;
+        const int button = QAccessible::Button;
+        QTest::newRow("Form2 line") << "Form2" << "Label1" << text << "Scalpi di Moon Tug: 750" << false;
+        QTest::newRow("Form2 Chiudi") << "Form2" << "Command1" << button << "Chiudi" << false;
+        QTest::newRow("Form3 gem") << "Form3" << "Image1" << picture << "Occhio della tigre" << true;
+        QTest::newRow("Form3 sword") << "Form3" << "Image2" << picture
+                                     << "Spada della potenza in cristallo" << true;
+        QTest::newRow("Form3 Chiudi") << "Form3" << "Command1" << button << "Chiudi" << false;
+        QTest::newRow("About icon") << "frmAbout" << "picIcon" << picture << "Icona di Bottinaro" << true;
+        QTest::newRow("About cursor") << "frmAbout" << "Picture1" << picture
+                                      << "Cursore del pulsante Calcola" << true;
+        QTest::newRow("About logo") << "frmAbout" << "Image1" << picture << "Logo di Quarvendo" << true;
+        QTest::newRow("About version") << "frmAbout" << "lblVersion" << text << "Versione 1.3.2" << false;
+        QTest::newRow("About OK") << "frmAbout" << "cmdOK" << button << "OK" << false;
+    }
+
+    void dialogsAccessibleTree()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, name);
+        QFETCH(int, role);
+        QFETCH(QString, accessibleName);
+        QFETCH(bool, described);
+        RuntimeScope scope;
+        Form1& form = forms::Shared<Form1>();
+        form.Show();
+        form.Screen()->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("750"));
+        bool checked = false;
+        ModalWatcher watcher([&](QWidget* modal) {
+            if (modal->objectName() != window)
+                return;
+            const auto tree = Walk(modal);
+            QVERIFY2(tree.contains(name), qPrintable(name));
+            QAccessibleInterface* node = tree.value(name);
+            QCOMPARE(int(node->role()), role);
+            QCOMPARE(node->text(QAccessible::Name), accessibleName);
+            QCOMPARE(!node->text(QAccessible::Description).isEmpty(), described);
+            checked = true;
+        });
+        form.Command1_Click();  // 750 opens the reward window
+        form.Command2_Click();
+        form.abt_Click();
+        QVERIFY(checked);
+    }
+
     void menuReachableFromTheKeyboard()
     {
         RuntimeScope scope;
