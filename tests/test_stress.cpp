@@ -3,6 +3,7 @@
 // and every way of closing a window must hand control back.
 
 #include "fixture.h"
+#include "main_window.h"
 
 #include "app/progress_bar.h"
 #include "ui/dialogs/form2.h"
@@ -74,33 +75,6 @@ struct Footprint {
                  qPrintable(QStringLiteral("heap grew by %1 bytes")                             \
                                 .arg(qlonglong((after).heap) - qlonglong((before).heap))));     \
     } while (false)
-
-struct MainWindow {
-    Form1& form = forms::Shared<Form1>();
-    QWidget* window = nullptr;
-
-    MainWindow()
-    {
-        form.Show();
-        window = form.Screen();
-    }
-
-    template <class T>
-    T* Get(const char* name) const
-    {
-        auto* widget = window->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
-    }
-
-    QLineEdit* Text1() const { return Get<QLineEdit>("Text1"); }
-    QPushButton* Command1() const { return Get<QPushButton>("Command1"); }
-    QPushButton* Command2() const { return Get<QPushButton>("Command2"); }
-    QAction* Action(const char* name) const { return Get<QAction>(name); }
-    float ScalpsBar() const { return Get<forms::ProgressBar>("BarraScalpi")->Value(); }
-    std::array<int, 5> Tally() const { return {form.sca, form.maz, form.cin, form.lib, form.ane}; }
-};
 
 // The five counts a successful calculation of s (0..750) leaves.
 std::array<int, 5> Chain(int s)
@@ -185,7 +159,7 @@ private slots:
             main.Action("clac")->trigger();
         }
         const Footprint before = Footprint::Take();
-        float bar = main.ScalpsBar();
+        float bar = main.Get<forms::ProgressBar>("BarraScalpi")->Value();
         for (int i = 0; i < 1000; ++i) {
             const Input input = i % 2 ? InvalidInput(random) : ValidInput(random);
             // One watcher a round: its record of the windows is not the program's memory.
@@ -217,7 +191,7 @@ private slots:
                 QVERIFY2(seen.isEmpty(), qPrintable(at));
                 break;
             }
-            QCOMPARE(main.ScalpsBar(), bar);
+            QCOMPARE(main.Get<forms::ProgressBar>("BarraScalpi")->Value(), bar);
             if (input.kind != Input::kCounted)
                 QVERIFY2(!main.Command1()->isEnabled() && !main.Command2()->isEnabled(), qPrintable(at));
         }
