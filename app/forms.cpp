@@ -21,12 +21,14 @@ constexpr qreal kDialogFontPoints = 7.5;
 void InitApplication()
 {
     QApplication::setApplicationName(QString::fromUtf8(App::Title));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(App::Major).arg(App::Minor).arg(App::Revision));
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(App::Major).arg(App::Minor).arg(App::Revision));
     QApplication::setOrganizationName(QStringLiteral("Quarvendo"));
     // Lets Wayland match the window to the installed desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("it.quarvendo.Bottinaro"));
-    // The platform's default family, at the largest size at which the
-    // captions fit the boxes they were laid out for (measured with DejaVu Sans).
+    // The platform's default family at 7.5 pt, which measures with DejaVu
+    // Sans about as the 8 pt font the boxes were laid out for; a caption
+    // still wider than its box runs past it (see Label).
     QFont font = QApplication::font();
     font.setPointSizeF(kDialogFontPoints);
     QApplication::setFont(font);
@@ -45,11 +47,16 @@ void Raise(std::int32_t number)
 QString Description(std::int32_t number)
 {
     switch (number) {
-    case kOverflow: return QStringLiteral("Overflow");
-    case kOutOfMemory: return QStringLiteral("Memoria esaurita");
-    case kInternalError: return QStringLiteral("Errore interno");
-    case kTypeMismatch: return QStringLiteral("Tipo non corrispondente");
-    case kInvalidPropertyValue: return QStringLiteral("Valore della proprietà non valido");
+    case kOverflow:
+        return QStringLiteral("Overflow");
+    case kOutOfMemory:
+        return QStringLiteral("Memoria esaurita");
+    case kInternalError:
+        return QStringLiteral("Errore interno");
+    case kTypeMismatch:
+        return QStringLiteral("Tipo non corrispondente");
+    case kInvalidPropertyValue:
+        return QStringLiteral("Valore della proprietà non valido");
     case kFormAlreadyShown:
         return QStringLiteral("Form già visualizzato. Impossibile visualizzarlo come modale");
     }
@@ -75,14 +82,15 @@ void Untrapped(const std::function<void()>& handler)
 {
     const std::int32_t number = Trap(handler);
     if (number != 0)
-        MsgBox(QStringLiteral("Errore di run-time '%1':\n\n%2").arg(CStr(number), Description(number)),
-               vbCritical, QString::fromUtf8(App::Title));
+        MsgBox(
+            QStringLiteral("Errore di run-time '%1':\n\n%2").arg(CStr(number), Description(number)),
+            vbCritical, QString::fromUtf8(App::Title));
 }
 
 void MsgBox(const QString& prompt, int buttons, const QString& title)
 {
-    const QMessageBox::Icon icon =
-        (buttons & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon;
+    const QMessageBox::Icon icon
+        = (buttons & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon;
     QWidget* owner = QApplication::activeModalWidget();
     if (!owner)
         owner = QApplication::activeWindow();

@@ -37,7 +37,7 @@ enum ErrorNumber : std::int32_t {
 
 class RuntimeError : public std::exception {
 public:
-    explicit RuntimeError(std::int32_t number) noexcept : number_(number) {}
+    explicit RuntimeError(std::int32_t number) noexcept : number_(number) { }
     std::int32_t Number() const noexcept { return number_; }
     const char* what() const noexcept override;
 
@@ -105,15 +105,14 @@ protected:
 
     // Returns the window, built from its description with its handlers wired.
     virtual QWidget* CreateScreen() = 0;
-    virtual void Form_Load() {}
+    virtual void Form_Load() { }
 
     // The button Esc presses; without one Esc does nothing (it never just
     // hides the window, as a QDialog would).
     void SetCancelButton(QAbstractButton* button) { cancel_ = button; }
 
     // Wraps a handler for connect(): errors leaving it are reported.
-    template <class F>
-    auto Handler(void (F::*handler)())
+    template <class F> auto Handler(void (F::*handler)())
     {
         return [this, handler] { Untrapped([&] { (static_cast<F*>(this)->*handler)(); }); };
     }
@@ -136,8 +135,7 @@ public:
 
     static Runtime& Current();
 
-    template <class F>
-    F& Instance()
+    template <class F> F& Instance()
     {
         for (auto& [type, form] : forms_)
             if (type == typeid(F))
@@ -151,8 +149,7 @@ private:
 };
 
 // The shared instance of window class F, created on first use.
-template <class F>
-F& Shared()
+template <class F> F& Shared()
 {
     return Runtime::Current().Instance<F>();
 }

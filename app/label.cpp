@@ -32,7 +32,8 @@ QString Label::DisplayText() const
 
 int Label::DrawFlags() const
 {
-    const int oneLine = int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextDontClip;
+    const int oneLine
+        = int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop | Qt::TextDontClip;
     // A box one line high keeps its text on that line, running past the
     // box, unless the line would then leave the window.
     if (height() < 2 * fontMetrics().lineSpacing()

@@ -27,7 +27,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void paintEvent(QPaintEvent*) override {}
+    void paintEvent(QPaintEvent*) override { }
 
 private:
     int DrawFlags() const;

@@ -64,7 +64,7 @@ int StartupChild(int argc, char* argv[])
 
 struct Summary {
     std::size_t n = 0;
-    double median = 0, low = 0, high = 0;  // low and high: 10th and 90th percentiles
+    double median = 0, low = 0, high = 0; // low and high: 10th and 90th percentiles
 };
 
 double Quantile(const std::vector<double>& sorted, double q)
@@ -94,7 +94,10 @@ std::string Number(double value)
 {
     char text[32];
     const double magnitude = std::fabs(value);
-    std::snprintf(text, sizeof text, magnitude >= 100 ? "%.0f" : magnitude >= 10 ? "%.1f" : "%.2f",
+    std::snprintf(text, sizeof text,
+                  magnitude >= 100  ? "%.0f"
+                  : magnitude >= 10 ? "%.1f"
+                                    : "%.2f",
                   value);
     return text;
 }
@@ -175,8 +178,8 @@ std::optional<ChildRun> Spawn(const std::string& program, const char* flag)
     std::snprintf(spawnedAt, sizeof spawnedAt, "%s=%lld", bench::kSpawnedAtVariable,
                   static_cast<long long>(bench::MonotonicNs()));
     pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, arguments.data(), environment.data());
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, arguments.data(),
+                                    environment.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipe[1]);
     if (spawned != 0) {
@@ -234,7 +237,6 @@ std::string Verdict(double ratio, double budget)
     return text;
 }
 
-
 void StartupRace(int runs, std::vector<Row>& rows)
 {
     const std::string self = SelfPath();
@@ -286,9 +288,9 @@ void StartupRace(int runs, std::vector<Row>& rows)
     // runs of each show the ratio least disturbed by it.
     const double fastest = *std::min_element(programMs.begin(), programMs.end())
                            / *std::min_element(floorMs.begin(), floorMs.end());
-    rows.push_back({"start-up ratio", timeRatios, "×",
-                    Verdict(timeRatios.median, kStartupBudget) + "; fastest runs " + Number(fastest)
-                        + "×"});
+    rows.push_back(
+        {"start-up ratio", timeRatios, "×",
+         Verdict(timeRatios.median, kStartupBudget) + "; fastest runs " + Number(fastest) + "×"});
     rows.push_back({"start-up CPU time, floor", cpu[0], "ms", "user + system, to the frame"});
     rows.push_back({"start-up CPU time, Bottinaro", cpu[1], "ms", ""});
     rows.push_back({"start-up CPU ratio", Summarise(cpuRatio), "×", ""});
@@ -412,8 +414,8 @@ void InProcess(std::vector<Row>& rows)
                              [&] { form1.Command2_Click(); }));
     rows.push_back(TimeModal(closer, "open and close reward window (Form3)", 300,
                              [&] { forms::Shared<Form3>().Show(forms::vbModal, &form1); }));
-    rows.push_back(TimeModal(closer, "open and close About (frmAbout)", 300,
-                             [&] { form1.abt_Click(); }));
+    rows.push_back(
+        TimeModal(closer, "open and close About (frmAbout)", 300, [&] { form1.abt_Click(); }));
 
     // Every 16-bit count through the whole chain, as the calculation runs it.
     volatile long sink = 0;

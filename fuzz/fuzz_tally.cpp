@@ -90,8 +90,8 @@ void WholeCalculation(CollectionTally& tally, std::int16_t scalps)
     }
     if (scalps >= 0 && scalps <= 750)
         for (int level = 0; level < kTallyLevels; ++level)
-            Expect(fields[level] >= 0 && fields[level] <= kTargets[level], "count out of its bar's range",
-                   level, fields[level]);
+            Expect(fields[level] >= 0 && fields[level] <= kTargets[level],
+                   "count out of its bar's range", level, fields[level]);
 }
 
 } // namespace
@@ -120,7 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const int difference = model[level] - kTargets[level];
             try {
                 const int shortfall = tally.Shortfall(Level(level));
-                Expect(difference >= -32768 && shortfall == difference, "shortfall", level, shortfall);
+                Expect(difference >= -32768 && shortfall == difference, "shortfall", level,
+                       shortfall);
             } catch (const TallyOverflow&) {
                 Expect(difference < -32768, "overflow above -32768", level, difference);
             }

@@ -16,7 +16,7 @@
 namespace {
 
 struct Outcome {
-    std::int32_t error = 0;  // 0, forms::kTypeMismatch or forms::kOverflow
+    std::int32_t error = 0; // 0, forms::kTypeMismatch or forms::kOverflow
     int value = 0;
 
     bool operator==(const Outcome&) const = default;

@@ -15,16 +15,16 @@ inline constexpr int kTallyLevels = 5;
 // The difference of a count and its target does not fit in 16 bits.
 class TallyOverflow : public std::overflow_error {
 public:
-    TallyOverflow() : std::overflow_error("tally shortfall out of 16-bit range") {}
+    TallyOverflow() : std::overflow_error("tally shortfall out of 16-bit range") { }
 };
 
 class CollectionTally {
 public:
-    std::int16_t sca = 0;  // scalps
-    std::int16_t maz = 0;  // maces
-    std::int16_t cin = 0;  // belts
-    std::int16_t lib = 0;  // books
-    std::int16_t ane = 0;  // rings
+    std::int16_t sca = 0; // scalps
+    std::int16_t maz = 0; // maces
+    std::int16_t cin = 0; // belts
+    std::int16_t lib = 0; // books
+    std::int16_t ane = 0; // rings
 
     static constexpr std::int16_t Target(TallyLevel level) noexcept
     {
@@ -52,7 +52,7 @@ public:
     std::int16_t Exchange(TallyLevel level);
 
 private:
-    static constexpr std::int16_t CollectionTally::*kFields[kTallyLevels] = {
-        &CollectionTally::sca, &CollectionTally::maz, &CollectionTally::cin,
-        &CollectionTally::lib, &CollectionTally::ane};
+    static constexpr std::int16_t CollectionTally::*kFields[kTallyLevels]
+        = {&CollectionTally::sca, &CollectionTally::maz, &CollectionTally::cin,
+           &CollectionTally::lib, &CollectionTally::ane};
 };

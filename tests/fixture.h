@@ -22,8 +22,8 @@ struct ModalSeen {
     QString className;
     QString objectName;
     QString title;
-    QString text;  // a message box's prompt
-    int icon = 0;  // a message box's icon
+    QString text; // a message box's prompt
+    int icon = 0; // a message box's icon
     int buttons = 0;
 };
 
@@ -38,7 +38,7 @@ public:
         : inspect_(std::move(inspect)), close_(std::move(close)), timeoutMs_(timeoutMs)
     {
         clock_.start();
-        timer_.setInterval(0);  // every pass of the event loop: no waiting
+        timer_.setInterval(0); // every pass of the event loop: no waiting
         connect(&timer_, &QTimer::timeout, this, &ModalWatcher::Poll);
         timer_.start();
     }
@@ -55,8 +55,12 @@ private:
             return;
         }
         last_ = modal;
-        ModalSeen seen{QString::fromLatin1(modal->metaObject()->className()), modal->objectName(),
-                       modal->windowTitle(), {}, 0, 0};
+        ModalSeen seen{QString::fromLatin1(modal->metaObject()->className()),
+                       modal->objectName(),
+                       modal->windowTitle(),
+                       {},
+                       0,
+                       0};
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             seen.text = box->text();
             seen.icon = box->icon();

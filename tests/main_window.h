@@ -21,8 +21,7 @@ struct MainWindow {
         window = form.Screen();
     }
 
-    template <class T = QWidget>
-    T* Get(const char* name) const
+    template <class T = QWidget> T* Get(const char* name) const
     {
         auto* widget = window->findChild<T*>(QLatin1String(name));
         if (!widget)

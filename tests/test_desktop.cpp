@@ -56,7 +56,8 @@ private slots:
                                  {"BarraLibri", "Libri del collezionista, 0–10"},
                                  {"BarraAnelli", "Anelli del Leone, 0–2"}};
         for (const auto& bar : bars)
-            QTest::newRow(bar[0]) << bar[0] << int(QAccessible::ProgressBar) << QString::fromUtf8(bar[1]);
+            QTest::newRow(bar[0]) << bar[0] << int(QAccessible::ProgressBar)
+                                  << QString::fromUtf8(bar[1]);
         QTest::newRow("LabelScalpi") << "LabelScalpi" << text << "Scalpi di Moon Tug: 750";
         QTest::newRow("RestoAnelli") << "RestoAnelli" << text << "0";
         QTest::newRow("Label12") << "Label12" << text << "750";
@@ -97,18 +98,28 @@ private slots:
         QTest::addColumn<bool>("described");
         const int text = QAccessible::StaticText, picture = QAccessible::Graphic;
         const int button = QAccessible::Button;
-        QTest::newRow("Form2 line") << "Form2" << "Label1" << text << "Scalpi di Moon Tug: 750" << false;
-        QTest::newRow("Form2 Chiudi") << "Form2" << "Command1" << button << "Chiudi" << false;
-        QTest::newRow("Form3 gem") << "Form3" << "Image1" << picture << "Occhio della tigre" << true;
-        QTest::newRow("Form3 sword") << "Form3" << "Image2" << picture
-                                     << "Spada della potenza in cristallo" << true;
-        QTest::newRow("Form3 Chiudi") << "Form3" << "Command1" << button << "Chiudi" << false;
-        QTest::newRow("About icon") << "frmAbout" << "picIcon" << picture << "Icona di Bottinaro" << true;
-        QTest::newRow("About cursor") << "frmAbout" << "Picture1" << picture
-                                      << "Cursore del pulsante Calcola" << true;
-        QTest::newRow("About logo") << "frmAbout" << "Image1" << picture << "Logo di Quarvendo" << true;
-        QTest::newRow("About version") << "frmAbout" << "lblVersion" << text << "Versione 1.3.2" << false;
-        QTest::newRow("About OK") << "frmAbout" << "cmdOK" << button << "OK" << false;
+        QTest::newRow("Form2 line") << "Form2"
+                                    << "Label1" << text << "Scalpi di Moon Tug: 750" << false;
+        QTest::newRow("Form2 Chiudi") << "Form2"
+                                      << "Command1" << button << "Chiudi" << false;
+        QTest::newRow("Form3 gem") << "Form3"
+                                   << "Image1" << picture << "Occhio della tigre" << true;
+        QTest::newRow("Form3 sword")
+            << "Form3"
+            << "Image2" << picture << "Spada della potenza in cristallo" << true;
+        QTest::newRow("Form3 Chiudi") << "Form3"
+                                      << "Command1" << button << "Chiudi" << false;
+        QTest::newRow("About icon") << "frmAbout"
+                                    << "picIcon" << picture << "Icona di Bottinaro" << true;
+        QTest::newRow("About cursor")
+            << "frmAbout"
+            << "Picture1" << picture << "Cursore del pulsante Calcola" << true;
+        QTest::newRow("About logo") << "frmAbout"
+                                    << "Image1" << picture << "Logo di Quarvendo" << true;
+        QTest::newRow("About version") << "frmAbout"
+                                       << "lblVersion" << text << "Versione 1.3.2" << false;
+        QTest::newRow("About OK") << "frmAbout"
+                                  << "cmdOK" << button << "OK" << false;
     }
 
     void dialogsAccessibleTree()
@@ -121,7 +132,9 @@ private slots:
         RuntimeScope scope;
         Form1& form = forms::Shared<Form1>();
         form.Show();
-        form.Screen()->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("750"));
+        form.Screen()
+            ->findChild<QLineEdit*>(QStringLiteral("Text1"))
+            ->setText(QStringLiteral("750"));
         bool checked = false;
         ModalWatcher watcher([&](QWidget* modal) {
             if (modal->objectName() != window)
@@ -134,7 +147,7 @@ private slots:
             QCOMPARE(!node->text(QAccessible::Description).isEmpty(), described);
             checked = true;
         });
-        form.Command1_Click();  // 750 opens the reward window
+        form.Command1_Click(); // 750 opens the reward window
         form.Command2_Click();
         form.abt_Click();
         QVERIFY(checked);
@@ -172,9 +185,8 @@ private slots:
 
         window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("750"));
         const QString suffix = ScaleSuffix();
-        ModalWatcher watcher([&](QWidget* modal) {
-            SaveScreenshot(modal, modal->objectName().toLower() + suffix);
-        });
+        ModalWatcher watcher(
+            [&](QWidget* modal) { SaveScreenshot(modal, modal->objectName().toLower() + suffix); });
         form.Command1_Click();
         SaveScreenshot(window, QStringLiteral("form1") + suffix);
         form.Command2_Click();

@@ -17,8 +17,7 @@
 
 namespace {
 
-template <class T = QWidget>
-T* Find(const QObject* parent, const QString& name)
+template <class T = QWidget> T* Find(const QObject* parent, const QString& name)
 {
     auto* found = parent->findChild<T*>(name);
     if (!found)
@@ -58,7 +57,8 @@ void Open(const QString& window)
     if (window == u"Form3")
         Calculate(QStringLiteral("750"));
     else
-        Find<QAction>(MainScreen(), window == u"Form2" ? QStringLiteral("riep") : QStringLiteral("abt"))
+        Find<QAction>(MainScreen(),
+                      window == u"Form2" ? QStringLiteral("riep") : QStringLiteral("abt"))
             ->trigger();
 }
 
@@ -135,17 +135,19 @@ class TestDialogs : public QObject {
 private slots:
     void summaryShowsTheCounts_data()
     {
-        QTest::addColumn<QString>("scalps");  // calculated first; if empty, the counts are set directly
-        QTest::addColumn<QStringList>("windows");  // every modal window seen, in order
+        QTest::addColumn<QString>(
+            "scalps"); // calculated first; if empty, the counts are set directly
+        QTest::addColumn<QStringList>("windows"); // every modal window seen, in order
         QTest::addColumn<QList<int>>("shown");
         const QStringList summary = {QStringLiteral("Form2")};
         const QStringList afterError = {QStringLiteral("MsgBox"), QStringLiteral("Form2")};
-        QTest::newRow("after 750") << "750" << QStringList{"Form3", "Form2"}
-                                   << QList<int>{750, 150, 30, 10, 2};
+        QTest::newRow("after 750")
+            << "750" << QStringList{"Form3", "Form2"} << QList<int>{750, 150, 30, 10, 2};
         QTest::newRow("before any calculation") << "" << summary << QList<int>{0, 0, 0, 0, 0};
         QTest::newRow("failed on 800") << "800" << afterError << QList<int>{800, 0, 0, 0, 0};
         QTest::newRow("failed on -1") << "-1" << afterError << QList<int>{-1, 0, 0, 0, 0};
-        QTest::newRow("extremes") << "" << summary << QList<int>{32767, -32768, 32767, -32768, 32767};
+        QTest::newRow("extremes") << "" << summary
+                                  << QList<int>{32767, -32768, 32767, -32768, 32767};
         QTest::newRow("extremes swapped")
             << "" << summary << QList<int>{-32768, 32767, -32768, 32767, -32768};
     }
@@ -218,9 +220,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("length");
         QTest::newRow("T1") << "Label1"
-                            << QStringLiteral("Dopo avere collezionato ben 750 scalpi, 150 mazze, 30 "
-                                              "cinture, 10 libri e 2 anelli, hai ottenuto (con una "
-                                              "probabilità del 50%) il desiderato OCCHIO DELLA TIGRE")
+                            << QStringLiteral(
+                                   "Dopo avere collezionato ben 750 scalpi, 150 mazze, 30 "
+                                   "cinture, 10 libri e 2 anelli, hai ottenuto (con una "
+                                   "probabilità del 50%) il desiderato OCCHIO DELLA TIGRE")
                             << 159;
         QTest::newRow("T2") << "Label2"
                             << "Requisiti:" + Blanks(15) + "113 Sag" + Blanks(2) + "115 Int" << 41;
@@ -233,12 +236,12 @@ private slots:
                                    + Blanks(50) + "SPADA DELLA POTENZA IN CRISTALLO"
                             << 142;
         QTest::newRow("T5") << "Label5"
-                            << "Requisiti:" + Blanks(14) + "242 For" + Blanks(3) + "21 Agi" + Blanks(4)
-                                   + "50 Sag" + Blanks(5) + "53 Int"
+                            << "Requisiti:" + Blanks(14) + "242 For" + Blanks(3) + "21 Agi"
+                                   + Blanks(4) + "50 Sag" + Blanks(5) + "53 Int"
                             << 61;
         QTest::newRow("T6") << "Label6"
-                            << "Bonus:" + Blanks(61) + "+10 For" + Blanks(22) + "+10 Res" + Blanks(16)
-                                   + "+10 Agi" + Blanks(19) + "+10 Penetr. Armature"
+                            << "Bonus:" + Blanks(61) + "+10 For" + Blanks(22) + "+10 Res"
+                                   + Blanks(16) + "+10 Agi" + Blanks(19) + "+10 Penetr. Armature"
                             << 165;
     }
 
@@ -325,22 +328,35 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("way");
-        QTest::addColumn<QString>("focus");  // where a key is pressed
+        QTest::addColumn<QString>("focus"); // where a key is pressed
         QTest::addColumn<bool>("closes");
         for (const char* window : {"Form2", "Form3"}) {
-            QTest::addRow("%s: Chiudi", window) << window << "click" << "Command1" << true;
-            QTest::addRow("%s: close()", window) << window << "close" << "" << true;
-            QTest::addRow("%s: system close", window) << window << "system" << "" << true;
+            QTest::addRow("%s: Chiudi", window) << window << "click"
+                                                << "Command1" << true;
+            QTest::addRow("%s: close()", window) << window << "close"
+                                                 << "" << true;
+            QTest::addRow("%s: system close", window) << window << "system"
+                                                      << "" << true;
             // Neither a cancel nor a default button.
-            QTest::addRow("%s: Esc", window) << window << "Esc" << "Command1" << false;
-            QTest::addRow("%s: Enter", window) << window << "Enter" << "Command1" << false;
+            QTest::addRow("%s: Esc", window) << window << "Esc"
+                                             << "Command1" << false;
+            QTest::addRow("%s: Enter", window) << window << "Enter"
+                                               << "Command1" << false;
         }
-        QTest::newRow("frmAbout: OK") << "frmAbout" << "click" << "cmdOK" << true;
-        QTest::newRow("frmAbout: close()") << "frmAbout" << "close" << "" << true;
-        QTest::newRow("frmAbout: system close") << "frmAbout" << "system" << "" << true;
+        QTest::newRow("frmAbout: OK") << "frmAbout"
+                                      << "click"
+                                      << "cmdOK" << true;
+        QTest::newRow("frmAbout: close()") << "frmAbout"
+                                           << "close"
+                                           << "" << true;
+        QTest::newRow("frmAbout: system close") << "frmAbout"
+                                                << "system"
+                                                << "" << true;
         for (const char* focus : {"cmdOK", "picIcon", "Picture1"}) {
-            QTest::addRow("frmAbout: Esc on %s", focus) << "frmAbout" << "Esc" << focus << true;
-            QTest::addRow("frmAbout: Enter on %s", focus) << "frmAbout" << "Enter" << focus << true;
+            QTest::addRow("frmAbout: Esc on %s", focus) << "frmAbout"
+                                                        << "Esc" << focus << true;
+            QTest::addRow("frmAbout: Enter on %s", focus) << "frmAbout"
+                                                          << "Enter" << focus << true;
         }
     }
 
@@ -366,7 +382,8 @@ private slots:
                 QVERIFY(QTest::qWaitForWindowActive(modal));
                 Find(modal, focus)->setFocus();
                 QCOMPARE(QApplication::focusWidget(), Find(modal, focus));
-                QTest::keyClick(QApplication::focusWidget(), way == u"Esc" ? Qt::Key_Escape : Qt::Key_Return);
+                QTest::keyClick(QApplication::focusWidget(),
+                                way == u"Esc" ? Qt::Key_Escape : Qt::Key_Return);
             }
             closed = !form.IsLoaded();
             stillModal = modal->isVisible() && QApplication::activeModalWidget() == modal;
@@ -417,8 +434,8 @@ private slots:
         });
         Open(window);
         QCOMPARE(int(flags & Qt::WindowType_Mask), type);
-        const Qt::WindowFlags titleAndClose =
-            Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+        const Qt::WindowFlags titleAndClose
+            = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         QCOMPARE(flags & titleAndClose, titleAndClose);
         QVERIFY(!(flags & (Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint)));
         QCOMPARE(bool(flags & Qt::MSWindowsFixedSizeDialogHint), type == Qt::Dialog);
@@ -428,20 +445,22 @@ private slots:
         if (icon)
             QVERIFY(windowIcon.availableSizes().contains(QSize(32, 32)));
         else
-            QVERIFY(windowIcon.isNull());  // not even the owner's
+            QVERIFY(windowIcon.isNull()); // not even the owner's
     }
 
     void geometry_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("name");  // empty: the client area
-        QTest::addColumn<QRect>("rect");  // pixels; the client area's x, y: -1 when free
+        QTest::addColumn<QString>("name"); // empty: the client area
+        QTest::addColumn<QRect>("rect"); // pixels; the client area's x, y: -1 when free
         const auto row = [](const char* window, const char* name, int x, int y, int w, int h) {
-            QTest::addRow("%s %s", window, *name ? name : "client") << window << name << QRect(x, y, w, h);
+            QTest::addRow("%s %s", window, *name ? name : "client")
+                << window << name << QRect(x, y, w, h);
         };
         row("Form2", "", -1, -1, 169, 207);
         for (int i = 0; i < 5; ++i)
-            row("Form2", qPrintable(QStringLiteral("Label%1").arg(i + 1)), 16, 16 + 32 * i, 137, 17);
+            row("Form2", qPrintable(QStringLiteral("Label%1").arg(i + 1)), 16, 16 + 32 * i, 137,
+                17);
         row("Form2", "Command1", 16, 184, 137, 17);
 
         row("Form3", "", -1, -1, 297, 361);
@@ -492,11 +511,21 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("gem") << "Form3" << "Image1" << ":/assets/gem.gif" << QSize(21, 25);
-        QTest::newRow("sword") << "Form3" << "Image2" << ":/assets/sword.gif" << QSize(40, 81);
-        QTest::newRow("logo") << "frmAbout" << "Image1" << ":/assets/logo.bmp" << QSize(113, 127);
-        QTest::newRow("icon") << "frmAbout" << "picIcon" << ":/assets/app.ico" << QSize(32, 32);
-        QTest::newRow("cursor") << "frmAbout" << "Picture1" << ":/assets/cursor.ico" << QSize(32, 32);
+        QTest::newRow("gem") << "Form3"
+                             << "Image1"
+                             << ":/assets/gem.gif" << QSize(21, 25);
+        QTest::newRow("sword") << "Form3"
+                               << "Image2"
+                               << ":/assets/sword.gif" << QSize(40, 81);
+        QTest::newRow("logo") << "frmAbout"
+                              << "Image1"
+                              << ":/assets/logo.bmp" << QSize(113, 127);
+        QTest::newRow("icon") << "frmAbout"
+                              << "picIcon"
+                              << ":/assets/app.ico" << QSize(32, 32);
+        QTest::newRow("cursor") << "frmAbout"
+                                << "Picture1"
+                                << ":/assets/cursor.ico" << QSize(32, 32);
     }
 
     void pictures()
@@ -515,7 +544,8 @@ private slots:
         bool scaled = true;
         ModalWatcher watcher = Watch(window, [&](QWidget* modal) {
             auto* picture = Find<QLabel>(modal, name);
-            shown = picture->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            shown
+                = picture->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
             scaled = picture->hasScaledContents();
             content = picture->contentsRect().translated(picture->pos());
             screen = modal->grab().toImage();
@@ -589,8 +619,9 @@ private slots:
                         continue;
                     auto* otherLabel = qobject_cast<forms::Label*>(other);
                     // Less the pixel of slack around each ink rectangle.
-                    const QRect otherRect = otherLabel ? otherLabel->InkRect().adjusted(1, 1, -1, -1)
-                                                       : other->geometry();
+                    const QRect otherRect = otherLabel
+                                                ? otherLabel->InkRect().adjusted(1, 1, -1, -1)
+                                                : other->geometry();
                     if (ink.adjusted(1, 1, -1, -1).intersects(otherRect))
                         faults.append(label->objectName() + QStringLiteral(" overlaps ")
                                       + other->objectName());
@@ -606,15 +637,14 @@ private slots:
     {
         RuntimeScope scope;
         MainScreen();
-        ModalWatcher watcher(
-            [](QWidget* modal) {
-                if (modal->objectName() == u"Form3")
-                    SaveScreenshot(modal, QStringLiteral("form3"));
-                else if (modal->objectName() == u"Form2")
-                    SaveScreenshot(modal, QStringLiteral("form2"));
-                else
-                    SaveScreenshot(modal, QStringLiteral("frm_about"));
-            });
+        ModalWatcher watcher([](QWidget* modal) {
+            if (modal->objectName() == u"Form3")
+                SaveScreenshot(modal, QStringLiteral("form3"));
+            else if (modal->objectName() == u"Form2")
+                SaveScreenshot(modal, QStringLiteral("form2"));
+            else
+                SaveScreenshot(modal, QStringLiteral("frm_about"));
+        });
         Calculate(QStringLiteral("750"));
         forms::Shared<Form1>().Command2_Click();
         forms::Shared<Form1>().abt_Click();

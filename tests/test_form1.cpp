@@ -18,15 +18,15 @@
 
 namespace {
 
-const std::array<const char*, 5> kCounts = {"LabelScalpi", "LabelMazze", "LabelCintole", "LabelLibri",
-                                            "LabelAnelli"};
-const std::array<const char*, 5> kShortfalls = {"RestoScalpi", "RestoMazze", "RestoCintole",
-                                                "RestoLibri", "RestoAnelli"};
-const std::array<const char*, 5> kBars = {"BarraScalpi", "BarraMazze", "BarraCintole", "BarraLibri",
-                                          "BarraAnelli"};
-const std::array<const char*, 5> kCaptions = {"Scalpi di Moon Tug: ", "Mazze di Skraugbashor: ",
-                                              "Cinture della forza Skraug: ",
-                                              "Libri del collezionista: ", "Anelli del Leone: "};
+const std::array<const char*, 5> kCounts
+    = {"LabelScalpi", "LabelMazze", "LabelCintole", "LabelLibri", "LabelAnelli"};
+const std::array<const char*, 5> kShortfalls
+    = {"RestoScalpi", "RestoMazze", "RestoCintole", "RestoLibri", "RestoAnelli"};
+const std::array<const char*, 5> kBars
+    = {"BarraScalpi", "BarraMazze", "BarraCintole", "BarraLibri", "BarraAnelli"};
+const std::array<const char*, 5> kCaptions
+    = {"Scalpi di Moon Tug: ", "Mazze di Skraugbashor: ", "Cinture della forza Skraug: ",
+       "Libri del collezionista: ", "Anelli del Leone: "};
 
 // Everything of the main window a calculation can change.
 struct Snapshot {
@@ -83,7 +83,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("box");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("align");  // 0 left, 1 centre, 2 right; -1 not a label
+        QTest::addColumn<int>("align"); // 0 left, 1 centre, 2 right; -1 not a label
         auto add = [](const char* name, int l, int t, int w, int h, const char* text = "",
                       int align = 0) {
             QTest::newRow(name) << QString::fromLatin1(name)
@@ -94,14 +94,19 @@ private slots:
         add("Text1", 2520, 480, 735, 285, "", -1);
         add("Command1", 3480, 480, 975, 255, "Calcola", -1);
         add("Command2", 4800, 480, 975, 255, "Riepilogo", -1);
-        const char* designCounts[] = {"Scalpi di Moon Tug: ", "Mazze di skraugbashor: ",
-                                      "Cinture di forza Skraug: ", "Libri del collezionista: ",
-                                      "Anelli del leone: "};
-        const char* scale[5][3] = {{"Label7", "Label2", "Label12"}, {"Label8", "Label3", "Label13"},
-                                   {"Label9", "Label4", "Label14"}, {"Label10", "Label5", "Label15"},
+        const char* designCounts[]
+            = {"Scalpi di Moon Tug: ", "Mazze di skraugbashor: ", "Cinture di forza Skraug: ",
+               "Libri del collezionista: ", "Anelli del leone: "};
+        const char* scale[5][3] = {{"Label7", "Label2", "Label12"},
+                                   {"Label8", "Label3", "Label13"},
+                                   {"Label9", "Label4", "Label14"},
+                                   {"Label10", "Label5", "Label15"},
                                    {"Label11", "Label6", "Label16"}};
-        const char* scaleText[5][3] = {{"0", "375", "750"}, {"0", "75", "150"}, {"0", "15", "30"},
-                                       {"0", "5", "10"},    {"0", "1", "2"}};
+        const char* scaleText[5][3] = {{"0", "375", "750"},
+                                       {"0", "75", "150"},
+                                       {"0", "15", "30"},
+                                       {"0", "5", "10"},
+                                       {"0", "1", "2"}};
         for (int k = 0; k < 5; ++k) {
             add(kCounts[k], 240, 1080 + 1200 * k, k < 2 ? 3375 : 3255, 255, designCounts[k]);
             add(kShortfalls[k], 5640, 1080 + 1200 * k, 1575, 255, "", 2);
@@ -178,7 +183,7 @@ private slots:
     {
         RuntimeScope scope;
         MainWindow main;
-        main.Type(QStringLiteral("7"));  // enables Calcola
+        main.Type(QStringLiteral("7")); // enables Calcola
         main.Command2()->setEnabled(true);
         main.window->activateWindow();
         main.Text1()->setFocus();
@@ -248,8 +253,8 @@ private slots:
     void calculation_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("outcome");  // 0 calculated, 1 error box, 2 refused quietly
-        QTest::addColumn<int>("scalps");   // tally's sca afterwards
+        QTest::addColumn<int>("outcome"); // 0 calculated, 1 error box, 2 refused quietly
+        QTest::addColumn<int>("scalps"); // tally's sca afterwards
         QTest::addColumn<bool>("reward");
         QTest::newRow("750") << "750" << 0 << 750 << true;
         QTest::newRow("0") << "0" << 0 << 0 << false;
@@ -311,7 +316,8 @@ private slots:
             expected.counts[0] = QStringLiteral("Scalpi di Moon Tug: ") + QString::number(scalps);
             QCOMPARE(seen.size(), 1);
             QCOMPARE(seen.first().title, QStringLiteral("Errore 380"));
-            QCOMPARE(seen.first().text, QStringLiteral("Il numero massimo di scalpi collezionabile è 750"));
+            QCOMPARE(seen.first().text,
+                     QStringLiteral("Il numero massimo di scalpi collezionabile è 750"));
             QCOMPARE(seen.first().icon, int(QMessageBox::Critical));
             QCOMPARE(seen.first().buttons, 1);
         } else {
@@ -363,7 +369,7 @@ private slots:
             QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("Form3"));
         }
         {
-            main.form.Form_Load();  // both buttons off: the summary still opens
+            main.form.Form_Load(); // both buttons off: the summary still opens
             ModalWatcher watcher;
             main.Action("riep")->trigger();
             QCOMPARE(watcher.Seen().size(), 1);
@@ -398,7 +404,7 @@ private slots:
         RuntimeScope scope;
         MainWindow main;
         main.Text1()->setText(QString(1 << 20, u'7'));
-        QCOMPARE(main.Text1()->text().size(), 1 << 20);  // no length limit
+        QCOMPARE(main.Text1()->text().size(), 1 << 20); // no length limit
         ModalWatcher watcher;
         main.Command1()->click();
         QCOMPARE(watcher.Seen().size(), 0);

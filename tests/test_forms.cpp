@@ -77,7 +77,7 @@ private slots:
     void textToInteger_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("value");  // or the error number, negated
+        QTest::addColumn<int>("value"); // or the error number, negated
         const int mismatch = -forms::kTypeMismatch;
         const int overflow = -forms::kOverflow;
         QTest::newRow("plain") << "750" << 750;
@@ -188,20 +188,21 @@ private slots:
         QTest::addColumn<QRect>("box");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("align");
-        QTest::addColumn<bool>("wrapped");    // drawn on more than one line
-        QTest::addColumn<bool>("pastRight");  // ink beyond the box's right edge
+        QTest::addColumn<bool>("wrapped"); // drawn on more than one line
+        QTest::addColumn<bool>("pastRight"); // ink beyond the box's right edge
         const int left = Qt::AlignLeft, centre = Qt::AlignHCenter;
         const QString mazze = QStringLiteral("Mazze di Skraugbashor: 150");
         QTest::newRow("fits") << QRect(10, 10, 200, 17) << "Scalpi" << left << false << false;
-        QTest::newRow("one-line box runs on") << QRect(10, 10, 60, 17) << mazze << left << false << true;
-        QTest::newRow("would leave the window: wraps") << QRect(150, 10, 120, 17) << mazze << left << true
-                                                       << false;
+        QTest::newRow("one-line box runs on")
+            << QRect(10, 10, 60, 17) << mazze << left << false << true;
+        QTest::newRow("would leave the window: wraps")
+            << QRect(150, 10, 120, 17) << mazze << left << true << false;
         // Height 0: a box two lines high, which the text outgrows when it wraps.
         QTest::newRow("tall box wraps") << QRect(10, 10, 90, 0) << mazze << left << true << false;
-        QTest::newRow("blank runs break") << QRect(10, 10, 250, 0) << "Requisiti:     113 Sag  115 Int"
-                                          << left << true << false;
-        QTest::newRow("centred number overflows both sides") << QRect(100, 10, 8, 17) << "375" << centre
-                                                             << false << true;
+        QTest::newRow("blank runs break")
+            << QRect(10, 10, 250, 0) << "Requisiti:     113 Sag  115 Int" << left << true << false;
+        QTest::newRow("centred number overflows both sides")
+            << QRect(100, 10, 8, 17) << "375" << centre << false << true;
     }
 
     void labelInk()
@@ -220,7 +221,7 @@ private slots:
         label.setGeometry(box);
         label.setAlignment(Qt::Alignment(align) | Qt::AlignTop);
         label.setText(text);
-        QCOMPARE(label.text(), text);  // the caption is kept as stored
+        QCOMPARE(label.text(), text); // the caption is kept as stored
         const QRect ink = label.InkRect();
         QVERIFY(ink.contains(box));
         QVERIFY(window.rect().contains(ink));
@@ -257,18 +258,18 @@ private slots:
         QVERIFY(probe.IsLoaded());
         QVERIFY(probe.Screen()->isVisible());
         QCOMPARE(probe.loads, 1);
-        probe.Show();  // already loaded: no second load
+        probe.Show(); // already loaded: no second load
         QCOMPARE(probe.loads, 1);
 
         QPointer<QWidget> screen = probe.Screen();
         probe.Unload();
         QVERIFY(!probe.IsLoaded());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(screen.isNull());  // the screen is really gone
+        QVERIFY(screen.isNull()); // the screen is really gone
         QCOMPARE(&forms::Shared<ProbeForm>(), &probe);
 
         probe.Show();
-        QCOMPARE(probe.loads, 2);  // loads afresh after an unload
+        QCOMPARE(probe.loads, 2); // loads afresh after an unload
         QVERIFY(probe.Screen() != nullptr);
     }
 
@@ -299,7 +300,8 @@ private slots:
         QWidget* ownedParent = nullptr;
         ModalWatcher watcher(
             [&](QWidget* modal) {
-                ownerBlocked = !owner.Screen()->isEnabled() || QApplication::activeModalWidget() == modal;
+                ownerBlocked
+                    = !owner.Screen()->isEnabled() || QApplication::activeModalWidget() == modal;
                 ownedParent = modal->parentWidget();
                 QVERIFY(owned.IsLoaded());
             },
@@ -348,7 +350,7 @@ private slots:
             forms::Raise(thrown.toInt());
         };
         ModalWatcher watcher;
-        probe.button->click();  // no exception may leave this call
+        probe.button->click(); // no exception may leave this call
         QCOMPARE(watcher.Seen().size(), 1);
         const ModalSeen& box = watcher.Seen().first();
         QCOMPARE(box.title, QStringLiteral("Bottinaro"));
@@ -416,13 +418,16 @@ private slots:
         const auto u16 = [&](int at) { return qFromLittleEndian<quint16>(ico.constData() + at); };
         const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(ico.constData() + at); };
         QCOMPARE(u16(0), 0);
-        QCOMPARE(u16(2), 1);  // icon
+        QCOMPARE(u16(2), 1); // icon
         QCOMPARE(u16(4), 5);
         struct Entry {
             int side, colours, bits, bytes;
         };
-        const Entry expected[] = {
-            {32, 16, 4, 744}, {16, 16, 4, 296}, {48, 0, 8, 3752}, {32, 0, 8, 2216}, {32, 2, 1, 304}};
+        const Entry expected[] = {{32, 16, 4, 744},
+                                  {16, 16, 4, 296},
+                                  {48, 0, 8, 3752},
+                                  {32, 0, 8, 2216},
+                                  {32, 2, 1, 304}};
         quint32 offset = 6 + 5 * 16;
         for (int i = 0; i < 5; ++i) {
             const int at = 6 + 16 * i;
@@ -454,8 +459,9 @@ private slots:
         QVERIFY(rc.contains(QStringLiteral("FILETYPE 0x1L")));
         QVERIFY(rc.contains(QStringLiteral("VALUE \"Translation\", 0x0410, 0x04B0")));
         // The seven strings, in order, and no others.
-        const QStringList keys = {"CompanyName",  "LegalCopyright", "ProductName",     "FileVersion",
-                                  "ProductVersion", "InternalName", "OriginalFilename"};
+        const QStringList keys
+            = {"CompanyName",    "LegalCopyright", "ProductName",     "FileVersion",
+               "ProductVersion", "InternalName",   "OriginalFilename"};
         QStringList found;
         static const QRegularExpression value(QStringLiteral("VALUE \"(\\w+)\", \"([^\"]*)\""));
         for (auto it = value.globalMatch(rc); it.hasNext();)
@@ -467,13 +473,15 @@ private slots:
     // version block back from the binary resource.
     void resourceScriptCompiles()
     {
-        const QString windres = QStandardPaths::findExecutable(QStringLiteral("x86_64-w64-mingw32-windres"));
+        const QString windres
+            = QStandardPaths::findExecutable(QStringLiteral("x86_64-w64-mingw32-windres"));
         if (windres.isEmpty())
             QSKIP("x86_64-w64-mingw32-windres is not installed");
         QTemporaryDir dir;
         const QString res = dir.filePath(QStringLiteral("bottinaro.res"));
         QProcess process;
-        process.start(windres, {QStringLiteral("-O"), QStringLiteral("res"), QStringLiteral(RC_FILE), res});
+        process.start(windres,
+                      {QStringLiteral("-O"), QStringLiteral("res"), QStringLiteral(RC_FILE), res});
         QVERIFY(process.waitForFinished(60000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
         QFile file(res);
@@ -485,17 +493,17 @@ private slots:
         const int fixed = bytes.indexOf(QByteArray::fromHex("bd04effe"), info);
         QVERIFY(fixed > 0);
         const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
-        QCOMPARE(u32(fixed + 8), 0x00010003u);   // file version: major, minor
-        QCOMPARE(u32(fixed + 12), 0x00000002u);  // build 0, revision 2
-        QCOMPARE(u32(fixed + 16), 0x00010003u);  // product version
+        QCOMPARE(u32(fixed + 8), 0x00010003u); // file version: major, minor
+        QCOMPARE(u32(fixed + 12), 0x00000002u); // build 0, revision 2
+        QCOMPARE(u32(fixed + 16), 0x00010003u); // product version
         QCOMPARE(u32(fixed + 20), 0x00000002u);
-        QCOMPARE(u32(fixed + 24), 0u);           // flags mask
-        QCOMPARE(u32(fixed + 28), 0u);           // flags
-        QCOMPARE(u32(fixed + 32), 0x4u);         // 32-bit Windows
-        QCOMPARE(u32(fixed + 36), 0x1u);         // application
+        QCOMPARE(u32(fixed + 24), 0u); // flags mask
+        QCOMPARE(u32(fixed + 28), 0u); // flags
+        QCOMPARE(u32(fixed + 32), 0x4u); // 32-bit Windows
+        QCOMPARE(u32(fixed + 36), 0x1u); // application
         QCOMPARE(u32(fixed + 40), 0u);
         QVERIFY(bytes.indexOf(Utf16(QStringLiteral("041004B0"))) > fixed);
-        QVERIFY(bytes.indexOf(QByteArray::fromHex("1004b004")) > fixed);  // translation
+        QVERIFY(bytes.indexOf(QByteArray::fromHex("1004b004")) > fixed); // translation
         const QString pairs[][2] = {{"CompanyName", "Quarvendo"},
                                     {"LegalCopyright", "Copyright © Quarvendo"},
                                     {"ProductName", "Bottinaro"},

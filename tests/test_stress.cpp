@@ -66,14 +66,14 @@ struct Footprint {
     }
 };
 
-#define QVERIFY_NO_GROWTH(before, after)                                                        \
-    do {                                                                                        \
-        qInfo("widgets %lld -> %lld, heap %zu -> %zu bytes", qlonglong((before).widgets),       \
-              qlonglong((after).widgets), (before).heap, (after).heap);                         \
-        QCOMPARE((after).widgets, (before).widgets);                                            \
-        QVERIFY2((after).heap < (before).heap + kHeapSlack,                                     \
-                 qPrintable(QStringLiteral("heap grew by %1 bytes")                             \
-                                .arg(qlonglong((after).heap) - qlonglong((before).heap))));     \
+#define QVERIFY_NO_GROWTH(before, after)                                                           \
+    do {                                                                                           \
+        qInfo("widgets %lld -> %lld, heap %zu -> %zu bytes", qlonglong((before).widgets),          \
+              qlonglong((after).widgets), (before).heap, (after).heap);                            \
+        QCOMPARE((after).widgets, (before).widgets);                                               \
+        QVERIFY2((after).heap < (before).heap + kHeapSlack,                                        \
+                 qPrintable(QStringLiteral("heap grew by %1 bytes")                                \
+                                .arg(qlonglong((after).heap) - qlonglong((before).heap))));        \
     } while (false)
 
 // The five counts a successful calculation of s (0..750) leaves.
@@ -91,7 +91,7 @@ struct Input {
     enum Kind { kCounted, kRefusedByBar, kNotANumber };
     QString text;
     Kind kind;
-    int scalps;  // the converted count, for the first two kinds
+    int scalps; // the converted count, for the first two kinds
 };
 
 Input ValidInput(QRandomGenerator& random)
@@ -100,9 +100,14 @@ Input ValidInput(QRandomGenerator& random)
     // The same count in the spellings the conversion accepts.
     QString text = QString::number(s);
     switch (random.bounded(4)) {
-    case 1: text = QStringLiteral("  +") + text + QStringLiteral(" "); break;
-    case 2: text = QString(random.bounded(1, 50), u'0') + text; break;
-    default: break;
+    case 1:
+        text = QStringLiteral("  +") + text + QStringLiteral(" ");
+        break;
+    case 2:
+        text = QString(random.bounded(1, 50), u'0') + text;
+        break;
+    default:
+        break;
     }
     return {text, Input::kCounted, s};
 }
@@ -110,11 +115,18 @@ Input ValidInput(QRandomGenerator& random)
 // Texts that are no 16-bit number.
 const QStringList& Garbage()
 {
-    static const QStringList garbage = {
-        QString(),           QStringLiteral(" "),      QStringLiteral("abc"),
-        QStringLiteral("32768"), QStringLiteral("-32769"), QStringLiteral("7.5"),
-        QStringLiteral("1e3"), QStringLiteral("- 5"),    QStringLiteral("\uff17\uff15\uff10"),
-        QString(300, u'9'),  QStringLiteral("75O"),    QStringLiteral("\t750")};
+    static const QStringList garbage = {QString(),
+                                        QStringLiteral(" "),
+                                        QStringLiteral("abc"),
+                                        QStringLiteral("32768"),
+                                        QStringLiteral("-32769"),
+                                        QStringLiteral("7.5"),
+                                        QStringLiteral("1e3"),
+                                        QStringLiteral("- 5"),
+                                        QStringLiteral("\uff17\uff15\uff10"),
+                                        QString(300, u'9'),
+                                        QStringLiteral("75O"),
+                                        QStringLiteral("\t750")};
     return garbage;
 }
 
@@ -170,19 +182,22 @@ private slots:
                 main.Command1()->click();
             else
                 main.Action("clac")->trigger();
-            const QString at = QStringLiteral("round %1, text '%2'").arg(i).arg(input.text.left(40));
+            const QString at
+                = QStringLiteral("round %1, text '%2'").arg(i).arg(input.text.left(40));
             const QList<ModalSeen>& seen = watcher.Seen();
             switch (input.kind) {
             case Input::kCounted:
                 QVERIFY2(main.Tally() == Chain(input.scalps), qPrintable(at));
-                QVERIFY2(!main.Command1()->isEnabled() && main.Command2()->isEnabled(), qPrintable(at));
+                QVERIFY2(!main.Command1()->isEnabled() && main.Command2()->isEnabled(),
+                         qPrintable(at));
                 bar = float(input.scalps);
                 QVERIFY2(seen.size() == (input.scalps == 750 ? 1 : 0), qPrintable(at));
                 if (input.scalps == 750)
                     QCOMPARE(seen.first().objectName, QStringLiteral("Form3"));
                 break;
             case Input::kRefusedByBar:
-                QVERIFY2(main.Tally() == (std::array<int, 5>{input.scalps, 0, 0, 0, 0}), qPrintable(at));
+                QVERIFY2(main.Tally() == (std::array<int, 5>{input.scalps, 0, 0, 0, 0}),
+                         qPrintable(at));
                 QVERIFY2(seen.size() == 1, qPrintable(at));
                 QCOMPARE(seen.first().title, QStringLiteral("Errore 380"));
                 break;
@@ -193,7 +208,8 @@ private slots:
             }
             QCOMPARE(main.Get<forms::ProgressBar>("BarraScalpi")->Value(), bar);
             if (input.kind != Input::kCounted)
-                QVERIFY2(!main.Command1()->isEnabled() && !main.Command2()->isEnabled(), qPrintable(at));
+                QVERIFY2(!main.Command1()->isEnabled() && !main.Command2()->isEnabled(),
+                         qPrintable(at));
         }
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY_NO_GROWTH(before, Footprint::Take());
@@ -217,7 +233,7 @@ private slots:
         main.Text1()->setText(QStringLiteral("750"));
         {
             ModalWatcher closeReward;
-            main.Command1()->click();  // Riepilogo on
+            main.Command1()->click(); // Riepilogo on
         }
         int opened = 0;
         // Opens the window once and checks that it came and went for good.
@@ -257,8 +273,8 @@ private slots:
         QTest::addColumn<QString>("how");
         for (const char* window : {"Form2", "Form3", "frmAbout"})
             for (const char* how : {"close box", "Esc", "reject", "unload"})
-                QTest::addRow("%s, %s", window, how) << QString::fromLatin1(window)
-                                                     << QString::fromLatin1(how);
+                QTest::addRow("%s, %s", window, how)
+                    << QString::fromLatin1(window) << QString::fromLatin1(how);
     }
 
     void everyWayOfClosingReturns()
@@ -342,7 +358,7 @@ private slots:
         Input text{QString(), Input::kNotANumber, 0};
         std::array<int, 5> tally{};
         bool calcola = false, riepilogo = false;
-        QStringList modals;  // each window's name, a message box's title
+        QStringList modals; // each window's name, a message box's title
         const auto calculate = [&] {
             calcola = riepilogo = false;
             tally = {};
@@ -399,7 +415,8 @@ private slots:
             QVERIFY2(main.Command2()->isEnabled() == riepilogo, qPrintable(at));
             QStringList seen;
             for (const ModalSeen& modal : watcher.Seen())
-                seen << (modal.objectName == QLatin1String("MsgBox") ? modal.title : modal.objectName);
+                seen << (modal.objectName == QLatin1String("MsgBox") ? modal.title
+                                                                     : modal.objectName);
             QVERIFY2(seen == modals, qPrintable(at));
         }
         for (int item = 0; item < 3; ++item)

@@ -9,8 +9,8 @@ Q_DECLARE_METATYPE(TallyLevel)
 
 namespace {
 
-constexpr std::array kLevels = {TallyLevel::sca, TallyLevel::maz, TallyLevel::cin, TallyLevel::lib,
-                                TallyLevel::ane};
+constexpr std::array kLevels
+    = {TallyLevel::sca, TallyLevel::maz, TallyLevel::cin, TallyLevel::lib, TallyLevel::ane};
 
 // One cell of a calculation: a level's count and its shortfall, if formed.
 struct Cell {
@@ -53,7 +53,7 @@ private slots:
     void workedValues_data()
     {
         QTest::addColumn<int>("scalps");
-        QTest::addColumn<QList<int>>("expected");  // count, shortfall per level; 99999 = fails
+        QTest::addColumn<QList<int>>("expected"); // count, shortfall per level; 99999 = fails
         constexpr int F = 99999;
         auto row = [](int s, QList<int> cells) { QTest::addRow("%d", s) << s << cells; };
         row(0, {0, -750, 0, -150, 0, -30, 0, -10, 0, -2});
@@ -100,7 +100,7 @@ private slots:
     void shortfallLimits_data()
     {
         QTest::addColumn<TallyLevel>("level");
-        QTest::addColumn<int>("lowest");  // lowest count that still has a shortfall
+        QTest::addColumn<int>("lowest"); // lowest count that still has a shortfall
         QTest::newRow("sca") << TallyLevel::sca << -32018;
         QTest::newRow("maz") << TallyLevel::maz << -32618;
         QTest::newRow("cin") << TallyLevel::cin << -32738;
@@ -116,11 +116,21 @@ private slots:
         auto set = [&](int count) {
             tally.Reset();
             switch (level) {
-            case TallyLevel::sca: tally.sca = static_cast<std::int16_t>(count); break;
-            case TallyLevel::maz: tally.maz = static_cast<std::int16_t>(count); break;
-            case TallyLevel::cin: tally.cin = static_cast<std::int16_t>(count); break;
-            case TallyLevel::lib: tally.lib = static_cast<std::int16_t>(count); break;
-            case TallyLevel::ane: tally.ane = static_cast<std::int16_t>(count); break;
+            case TallyLevel::sca:
+                tally.sca = static_cast<std::int16_t>(count);
+                break;
+            case TallyLevel::maz:
+                tally.maz = static_cast<std::int16_t>(count);
+                break;
+            case TallyLevel::cin:
+                tally.cin = static_cast<std::int16_t>(count);
+                break;
+            case TallyLevel::lib:
+                tally.lib = static_cast<std::int16_t>(count);
+                break;
+            case TallyLevel::ane:
+                tally.ane = static_cast<std::int16_t>(count);
+                break;
             }
         };
         set(lowest);
@@ -212,7 +222,7 @@ private slots:
                     expected /= CollectionTally::Divisor(level);
             }
         }
-        QCOMPARE(failures, 750);  // -32768..-32019
+        QCOMPARE(failures, 750); // -32768..-32019
     }
 };
 

@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-Form2::Form2() : ui(std::make_unique<Ui::Form2>()) {}
+Form2::Form2() : ui(std::make_unique<Ui::Form2>()) { }
 
 Form2::~Form2() = default;
 

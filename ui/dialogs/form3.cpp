@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-Form3::Form3() : ui(std::make_unique<Ui::Form3>()) {}
+Form3::Form3() : ui(std::make_unique<Ui::Form3>()) { }
 
 Form3::~Form3() = default;
 

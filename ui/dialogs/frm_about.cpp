@@ -13,15 +13,15 @@ constexpr QPoint kClientOrigin(156, 129);
 constexpr int kIconSide = 32;
 } // namespace
 
-frmAbout::frmAbout() : ui(std::make_unique<Ui::frmAbout>()) {}
+frmAbout::frmAbout() : ui(std::make_unique<Ui::frmAbout>()) { }
 
 frmAbout::~frmAbout() = default;
 
 QWidget* frmAbout::CreateScreen()
 {
-    auto* window = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                            | Qt::WindowCloseButtonHint
-                                            | Qt::MSWindowsFixedSizeDialogHint);
+    auto* window
+        = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     // cmdOK is the first widget in the .ui, so the focus chain starts on it:
     // Qt 6.4's setTabOrder() cannot move a window's first widget later.
     ui->setupUi(window);
@@ -45,8 +45,8 @@ QWidget* frmAbout::CreateScreen()
 void frmAbout::Form_Load()
 {
     Screen()->setWindowTitle(QStringLiteral("Informazioni su ") + QString::fromUtf8(App::Title));
-    ui->lblVersion->setText(QStringLiteral("Versione ") + forms::CStr(App::Major) + QStringLiteral(".")
-                            + forms::CStr(App::Minor) + QStringLiteral(".")
+    ui->lblVersion->setText(QStringLiteral("Versione ") + forms::CStr(App::Major)
+                            + QStringLiteral(".") + forms::CStr(App::Minor) + QStringLiteral(".")
                             + forms::CStr(App::Revision));
     ui->lblTitle->setText(QString::fromUtf8(App::Title));
     ui->lblDisclaimer->setText(QString::fromUtf8(App::LegalCopyright));

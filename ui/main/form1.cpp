@@ -2,10 +2,10 @@
 
 #include "app/label.h"
 #include "app/progress_bar.h"
-#include "ui_form1.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
+#include "ui_form1.h"
 
 #include <QCursor>
 #include <QLayout>
@@ -14,29 +14,32 @@
 #include <QPixmap>
 #include <QShortcut>
 
-Form1::Form1() : ui(std::make_unique<Ui::Form1>()) {}
+Form1::Form1() : ui(std::make_unique<Ui::Form1>()) { }
 
 Form1::~Form1() = default;
 
 QWidget* Form1::CreateScreen()
 {
-    auto* window = new QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                                                | Qt::WindowMinimizeButtonHint
-                                                | Qt::WindowCloseButtonHint);
+    auto* window
+        = new QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                       | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui->setupUi(window);
     // The client area below the menu bar is fixed; the window follows it.
     ui->centralwidget->setFixedSize(489, 472);
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
-    ui->Text1->setFocus();  // the first control in tab order that takes focus
+    ui->Text1->setFocus(); // the first control in tab order that takes focus
     ui->Command1->setCursor(QCursor(QPixmap(QStringLiteral(":/assets/cursor.ico")), 2, 2));
 
     // The count captions the calculation writes; three differ from the design texts.
     bands_ = {{
-        {TallyLevel::sca, "Scalpi di Moon Tug: ", ui->LabelScalpi, ui->BarraScalpi, ui->RestoScalpi},
-        {TallyLevel::maz, "Mazze di Skraugbashor: ", ui->LabelMazze, ui->BarraMazze, ui->RestoMazze},
+        {TallyLevel::sca, "Scalpi di Moon Tug: ", ui->LabelScalpi, ui->BarraScalpi,
+         ui->RestoScalpi},
+        {TallyLevel::maz, "Mazze di Skraugbashor: ", ui->LabelMazze, ui->BarraMazze,
+         ui->RestoMazze},
         {TallyLevel::cin, "Cinture della forza Skraug: ", ui->LabelCintole, ui->BarraCintole,
          ui->RestoCintole},
-        {TallyLevel::lib, "Libri del collezionista: ", ui->LabelLibri, ui->BarraLibri, ui->RestoLibri},
+        {TallyLevel::lib, "Libri del collezionista: ", ui->LabelLibri, ui->BarraLibri,
+         ui->RestoLibri},
         {TallyLevel::ane, "Anelli del Leone: ", ui->LabelAnelli, ui->BarraAnelli, ui->RestoAnelli},
     }};
 
