@@ -181,7 +181,16 @@ private slots:
         QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
         const QPixmap icon = window->windowIcon().pixmap(QSize(16, 16), ratio);
         QCOMPARE(icon.size(), (QSizeF(16, 16) * ratio).toSize());
-        QVERIFY(window->windowIcon().availableSizes().contains(QSize(48, 48)));
+        const QList<QSize> own = window->windowIcon().availableSizes();
+        QVERIFY(own.contains(QSize(32, 32)) && own.contains(QSize(48, 48)));
+        // At twice the density the small icon is the 32-pixel image itself,
+        // not the 16-pixel one blown up.
+        if (ratio == 2.0) {
+            QImage small = icon.toImage().convertToFormat(QImage::Format_ARGB32);
+            small.setDevicePixelRatio(1.0);
+            const QImage native = window->windowIcon().pixmap(QSize(32, 32), 1.0).toImage();
+            QCOMPARE(small, native.convertToFormat(QImage::Format_ARGB32));
+        }
 
         window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("750"));
         const QString suffix = ScaleSuffix();
