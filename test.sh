@@ -14,15 +14,13 @@ for arg in "$@"; do
     esac
 done
 
-cmake_options=()
 . tools/setup.sh
-ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j"$(nproc)"
+build build
+ctest --test-dir build --output-on-failure --no-tests=error -j"$(nproc)"
 
 if $sanitize; then
     echo "Sanitized pass: AddressSanitizer and UndefinedBehaviorSanitizer"
-    build_dir=build-asan
     # Configured every time, so that the folder cannot hold a plain build.
-    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOTTINARO_SANITIZE=ON
-    cmake --build "$build_dir" -j"$(nproc)"
-    ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j"$(nproc)"
+    build build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBOTTINARO_SANITIZE=ON
+    ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$(nproc)"
 fi

@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "forms/form.h"
 #include "ui/main/form1.h"
 
 #include <QApplication>

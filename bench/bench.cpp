@@ -4,8 +4,8 @@
 // the start-up races (default 60 of each program).
 
 #include "app/app.h"
-#include "app/forms.h"
 #include "bench/probe.h"
+#include "forms/form.h"
 #include "tally/collection_tally.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
@@ -56,7 +56,7 @@ int StartupChild(int argc, char* argv[])
     forms::InitApplication();
     forms::Runtime runtime;
     forms::Untrapped([] { forms::Shared<Form1>().Show(); });
-    bench::ReportFirstFrame(forms::Shared<Form1>().Screen());
+    bench::ReportFirstFrame(forms::Shared<Form1>().Window());
     return QApplication::exec();
 }
 
@@ -395,7 +395,7 @@ void InProcess(std::vector<Row>& rows)
     forms::Runtime runtime;
     Form1& form1 = forms::Shared<Form1>();
     form1.Show();
-    QWidget* screen = form1.Screen();
+    QWidget* screen = form1.Window();
     auto* text1 = screen->findChild<QLineEdit*>(QStringLiteral("Text1"));
     if (!text1) {
         std::fprintf(stderr, "Form1 has no Text1\n");

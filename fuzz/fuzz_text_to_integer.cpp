@@ -4,7 +4,8 @@
 // The first byte picks the encoding of the rest: even, one character per
 // byte (Latin-1); odd, UTF-16 little-endian, so any code unit can appear.
 
-#include "app/forms.h"
+#include "forms/convert.h"
+#include "forms/errors.h"
 
 #include <cstddef>
 #include <cstdint>

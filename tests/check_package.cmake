@@ -1,5 +1,5 @@
 # Builds the Debian package from the build folder and checks its control
-# fields and file list. Run with -DBUILD_DIR=... -DVERSION=...
+# fields and file list. Run with -DBUILD_DIR=... -DVERSION=... -DAPP_ID=... -DMAINTAINER=...
 set(out ${BUILD_DIR}/package-check)
 file(REMOVE_RECURSE ${out})
 execute_process(COMMAND cpack -G DEB -B ${out} WORKING_DIRECTORY ${BUILD_DIR}
@@ -15,7 +15,7 @@ endif()
 
 execute_process(COMMAND dpkg-deb -f ${deb} OUTPUT_VARIABLE control)
 foreach(field "Package: bottinaro" "Version: ${VERSION}" "Architecture: ${arch}"
-              "Maintainer: Quarvendo" "Section: games" "Description: calculator for the Moon Tug")
+              "Maintainer: ${MAINTAINER}" "Section: games" "Description: calculator for the Moon Tug")
     string(FIND "${control}" "${field}" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "control lacks '${field}':\n${control}")
@@ -30,11 +30,11 @@ endforeach()
 
 execute_process(COMMAND dpkg-deb -c ${deb} OUTPUT_VARIABLE files)
 foreach(path usr/bin/bottinaro
-             usr/share/applications/it.quarvendo.Bottinaro.desktop
-             usr/share/metainfo/it.quarvendo.Bottinaro.metainfo.xml
-             usr/share/icons/hicolor/16x16/apps/it.quarvendo.Bottinaro.png
-             usr/share/icons/hicolor/32x32/apps/it.quarvendo.Bottinaro.png
-             usr/share/icons/hicolor/48x48/apps/it.quarvendo.Bottinaro.png)
+             usr/share/applications/${APP_ID}.desktop
+             usr/share/metainfo/${APP_ID}.metainfo.xml
+             usr/share/icons/hicolor/16x16/apps/${APP_ID}.png
+             usr/share/icons/hicolor/32x32/apps/${APP_ID}.png
+             usr/share/icons/hicolor/48x48/apps/${APP_ID}.png)
     string(FIND "${files}" "./${path}\n" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "package lacks ${path}:\n${files}")

@@ -4,7 +4,9 @@
 // runtime per test, and a watcher that closes the modal windows a handler
 // opens, so that no test can hang on one.
 
-#include "app/forms.h"
+#include "forms/convert.h"
+#include "forms/errors.h"
+#include "forms/form.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -18,7 +18,7 @@ struct MainWindow {
     MainWindow()
     {
         form.Show();
-        window = form.Screen();
+        window = form.Window();
     }
 
     template <class T = QWidget> T* Get(const char* name) const

@@ -1,5 +1,6 @@
 #include "fixture.h"
 
+#include "app/app.h"
 #include "ui/main/form1.h"
 
 #include <QAccessible>
@@ -72,13 +73,13 @@ private slots:
         RuntimeScope scope;
         Form1& form = forms::Shared<Form1>();
         form.Show();
-        auto* text = form.Screen()->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        auto* text = form.Window()->findChild<QLineEdit*>(QStringLiteral("Text1"));
         text->setText(QStringLiteral("750"));
         {
             ModalWatcher closeReward;
-            form.Screen()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+            form.Window()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
         }
-        const auto tree = Walk(form.Screen());
+        const auto tree = Walk(form.Window());
         QVERIFY2(tree.contains(name), qPrintable(name));
         QAccessibleInterface* node = tree.value(name);
         QCOMPARE(int(node->role()), role);
@@ -116,8 +117,10 @@ private slots:
             << "Picture1" << picture << "Cursore del pulsante Calcola" << true;
         QTest::newRow("About logo") << "frmAbout"
                                     << "Image1" << picture << "Logo di Quarvendo" << true;
-        QTest::newRow("About version") << "frmAbout"
-                                       << "lblVersion" << text << "Versione 1.3.2" << false;
+        QTest::newRow("About version")
+            << "frmAbout"
+            << "lblVersion" << text
+            << QStringLiteral("Versione ") + QString::fromLatin1(App::Version) << false;
         QTest::newRow("About OK") << "frmAbout"
                                   << "cmdOK" << button << "OK" << false;
     }
@@ -132,7 +135,7 @@ private slots:
         RuntimeScope scope;
         Form1& form = forms::Shared<Form1>();
         form.Show();
-        form.Screen()
+        form.Window()
             ->findChild<QLineEdit*>(QStringLiteral("Text1"))
             ->setText(QStringLiteral("750"));
         bool checked = false;
@@ -158,7 +161,7 @@ private slots:
         RuntimeScope scope;
         Form1& form = forms::Shared<Form1>();
         form.Show();
-        auto* window = static_cast<QMainWindow*>(form.Screen());
+        auto* window = static_cast<QMainWindow*>(form.Window());
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(window, Qt::Key_F10);
@@ -175,7 +178,7 @@ private slots:
         RuntimeScope scope;
         Form1& form = forms::Shared<Form1>();
         form.Show();
-        auto* window = static_cast<QMainWindow*>(form.Screen());
+        auto* window = static_cast<QMainWindow*>(form.Window());
         QCOMPARE(window->centralWidget()->size(), QSize(489, 472));
         const qreal ratio = window->devicePixelRatioF();
         QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());

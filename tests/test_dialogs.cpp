@@ -1,7 +1,7 @@
 #include "fixture.h"
 
 #include "app/app.h"
-#include "app/label.h"
+#include "forms/label.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
@@ -30,7 +30,7 @@ QWidget* MainScreen()
     Form1& main = forms::Shared<Form1>();
     if (!main.IsLoaded())
         main.Show();
-    return main.Screen();
+    return main.Window();
 }
 
 forms::Form& FormNamed(const QString& window)
@@ -296,7 +296,7 @@ private slots:
         const QStringList expected = {
             QStringLiteral("Informazioni su Bottinaro"),
             QStringLiteral("Bottinaro"),
-            QStringLiteral("Versione 1.3.2"),
+            QStringLiteral("Versione ") + QString::fromLatin1(App::Version),
             credit,
             QString::fromUtf8(App::LegalCopyright),
         };

@@ -1,9 +1,9 @@
 #include "fixture.h"
 #include "main_window.h"
 
-#include "app/label.h"
-#include "app/line.h"
-#include "app/progress_bar.h"
+#include "forms/label.h"
+#include "forms/line.h"
+#include "forms/progress_bar.h"
 #include "ui/main/form1.h"
 
 #include <QAction>
@@ -148,7 +148,7 @@ private slots:
             QVERIFY(!button->isDefault() && !button->autoDefault());
             QVERIFY(button->shortcut().isEmpty());
         } else if (auto* line = qobject_cast<forms::Line*>(control)) {
-            QCOMPARE(line->IsDotted(), name != QLatin1String("Line1"));
+            QCOMPARE(line->Dotted(), name != QLatin1String("Line1"));
             QCOMPARE(line->focusPolicy(), Qt::NoFocus);
         }
     }

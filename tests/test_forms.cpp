@@ -1,10 +1,12 @@
 #include "fixture.h"
 
 #include "app/app.h"
-#include "app/label.h"
-#include "app/progress_bar.h"
+#include "forms/accessible.h"
+#include "forms/label.h"
+#include "forms/progress_bar.h"
 #include "ui/main/form1.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QIcon>
 #include <QLineEdit>
@@ -36,7 +38,7 @@ public:
     }
 
 protected:
-    QWidget* CreateScreen() override
+    QWidget* BuildWindow() override
     {
         auto* window = new QWidget;
         window->setObjectName(QStringLiteral("ProbeForm"));
@@ -50,7 +52,7 @@ protected:
 // A second window class, shown over the probe.
 class OwnedForm : public forms::Form {
 protected:
-    QWidget* CreateScreen() override
+    QWidget* BuildWindow() override
     {
         auto* window = new QWidget;
         window->setObjectName(QStringLiteral("OwnedForm"));
@@ -171,13 +173,17 @@ private slots:
         QFETCH(int, max);
         QFETCH(float, value);
         QFETCH(bool, accepted);
+        forms::InstallAccessibleFactory();
         forms::ProgressBar bar;
-        bar.setRange(0, max);
+        QVERIFY(bar.setProperty("Max", max)); // as the window's description sets it
         bar.SetValue(1.0f);
         const std::int32_t error = forms::Trap([&] { bar.SetValue(value); });
         QCOMPARE(error, accepted ? 0 : forms::kInvalidPropertyValue);
         QCOMPARE(bar.Value(), accepted ? value : 1.0f);
-        QCOMPARE(bar.value(), accepted ? int(std::lround(value)) : 1);
+        // What a screen reader is told.
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&bar);
+        QCOMPARE(accessible->role(), QAccessible::ProgressBar);
+        QCOMPARE(accessible->valueInterface()->currentValue().toFloat(), accepted ? value : 1.0f);
         QCOMPARE(bar.Min(), 0.0f);
         QCOMPARE(bar.Max(), float(max));
     }
@@ -256,12 +262,12 @@ private slots:
 
         probe.Show();
         QVERIFY(probe.IsLoaded());
-        QVERIFY(probe.Screen()->isVisible());
+        QVERIFY(probe.Window()->isVisible());
         QCOMPARE(probe.loads, 1);
         probe.Show(); // already loaded: no second load
         QCOMPARE(probe.loads, 1);
 
-        QPointer<QWidget> screen = probe.Screen();
+        QPointer<QWidget> screen = probe.Window();
         probe.Unload();
         QVERIFY(!probe.IsLoaded());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -270,7 +276,7 @@ private slots:
 
         probe.Show();
         QCOMPARE(probe.loads, 2); // loads afresh after an unload
-        QVERIFY(probe.Screen() != nullptr);
+        QVERIFY(probe.Window() != nullptr);
     }
 
     void closeBoxUnloads()
@@ -278,7 +284,7 @@ private slots:
         RuntimeScope scope;
         ProbeForm& probe = forms::Shared<ProbeForm>();
         probe.Show();
-        QVERIFY(probe.Screen()->close());
+        QVERIFY(probe.Window()->close());
         QVERIFY(!probe.IsLoaded());
     }
 
@@ -301,7 +307,7 @@ private slots:
         ModalWatcher watcher(
             [&](QWidget* modal) {
                 ownerBlocked
-                    = !owner.Screen()->isEnabled() || QApplication::activeModalWidget() == modal;
+                    = !owner.Window()->isEnabled() || QApplication::activeModalWidget() == modal;
                 ownedParent = modal->parentWidget();
                 QVERIFY(owned.IsLoaded());
             },
@@ -317,7 +323,7 @@ private slots:
         QCOMPARE(watcher.Seen().size(), 1);
         QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("OwnedForm"));
         QVERIFY(ownerBlocked);
-        QCOMPARE(ownedParent, owner.Screen());
+        QCOMPARE(ownedParent, owner.Window());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(owner.IsLoaded());
     }
@@ -378,12 +384,17 @@ private slots:
 
     void applicationInformation()
     {
-        QCOMPARE(QString::fromUtf8(App::Title), QStringLiteral("Bottinaro"));
-        QCOMPARE(App::Major, 1);
-        QCOMPARE(App::Minor, 3);
-        QCOMPARE(App::Revision, 2);
-        QCOMPARE(QString::fromUtf8(App::LegalCopyright), QStringLiteral("Copyright © Quarvendo"));
-        QCOMPARE(QString::fromLatin1(App::FileVersion), QStringLiteral("1.03.0002"));
+        // The derived forms, worked out here independently of CMake.
+        QCOMPARE(QString::fromLatin1(App::FileVersion),
+                 QString::asprintf("%d.%02d.%04d", App::Major, App::Minor, App::Revision));
+        QCOMPARE(QString::fromLatin1(App::Version),
+                 QString::asprintf("%d.%d.%d", App::Major, App::Minor, App::Revision));
+        QCOMPARE(QString::fromUtf8(App::LegalCopyright),
+                 QStringLiteral("Copyright © ") + QString::fromUtf8(App::Organization));
+        QCOMPARE(QString::fromUtf8(App::InternalName),
+                 QString::fromUtf8(App::Title) + QString::number(App::Major)
+                     + QString::number(App::Minor) + QString::number(App::Revision));
+        QVERIFY(QString::fromLatin1(App::Id).endsWith(u'.' + QString::fromUtf8(App::Title)));
     }
 
     void startUpShowsTheMainWindowOnly()
@@ -493,10 +504,12 @@ private slots:
         const int fixed = bytes.indexOf(QByteArray::fromHex("bd04effe"), info);
         QVERIFY(fixed > 0);
         const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(bytes.constData() + at); };
-        QCOMPARE(u32(fixed + 8), 0x00010003u); // file version: major, minor
-        QCOMPARE(u32(fixed + 12), 0x00000002u); // build 0, revision 2
-        QCOMPARE(u32(fixed + 16), 0x00010003u); // product version
-        QCOMPARE(u32(fixed + 20), 0x00000002u);
+        const quint32 high = quint32(App::Major) << 16 | quint32(App::Minor);
+        const quint32 low = quint32(App::Revision); // build 0
+        QCOMPARE(u32(fixed + 8), high); // file version
+        QCOMPARE(u32(fixed + 12), low);
+        QCOMPARE(u32(fixed + 16), high); // product version
+        QCOMPARE(u32(fixed + 20), low);
         QCOMPARE(u32(fixed + 24), 0u); // flags mask
         QCOMPARE(u32(fixed + 28), 0u); // flags
         QCOMPARE(u32(fixed + 32), 0x4u); // 32-bit Windows
@@ -504,13 +517,14 @@ private slots:
         QCOMPARE(u32(fixed + 40), 0u);
         QVERIFY(bytes.indexOf(Utf16(QStringLiteral("041004B0"))) > fixed);
         QVERIFY(bytes.indexOf(QByteArray::fromHex("1004b004")) > fixed); // translation
-        const QString pairs[][2] = {{"CompanyName", "Quarvendo"},
-                                    {"LegalCopyright", "Copyright © Quarvendo"},
-                                    {"ProductName", "Bottinaro"},
-                                    {"FileVersion", "1.03.0002"},
-                                    {"ProductVersion", "1.03.0002"},
-                                    {"InternalName", "Bottinaro132"},
-                                    {"OriginalFilename", "Bottinaro132.exe"}};
+        const QString internal = QString::fromUtf8(App::InternalName);
+        const QString pairs[][2] = {{"CompanyName", QString::fromUtf8(App::Organization)},
+                                    {"LegalCopyright", QString::fromUtf8(App::LegalCopyright)},
+                                    {"ProductName", QString::fromUtf8(App::Title)},
+                                    {"FileVersion", QString::fromUtf8(App::FileVersion)},
+                                    {"ProductVersion", QString::fromUtf8(App::FileVersion)},
+                                    {"InternalName", internal},
+                                    {"OriginalFilename", internal + QStringLiteral(".exe")}};
         int at = fixed;
         for (const auto& pair : pairs) {
             const int key = bytes.indexOf(Utf16(pair[0]) + QByteArray(2, '\0'), at);

@@ -5,7 +5,7 @@
 #include "fixture.h"
 #include "main_window.h"
 
-#include "app/progress_bar.h"
+#include "forms/progress_bar.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"

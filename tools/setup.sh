@@ -1,5 +1,6 @@
 # Sourced by run.sh and test.sh: installs the build packages that are
-# missing, then configures (once) and builds a Release into build/.
+# missing, and offers build DIR [CMAKE OPTIONS...], which configures DIR when
+# it has no build yet (or when options are given) and builds it.
 
 packages=(
     cmake g++ make pkgconf
@@ -24,8 +25,11 @@ if ((${#missing[@]})); then
         "${missing[@]}"
 fi
 
-build_dir=${BUILD_DIR:-build}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=Release "${cmake_options[@]}"
-fi
-cmake --build "$build_dir" -j"$(nproc)"
+build() {
+    local dir=$1
+    shift
+    if (($#)) || [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@"
+    fi
+    cmake --build "$dir" -j"$(nproc)"
+}

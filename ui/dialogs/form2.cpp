@@ -1,23 +1,17 @@
 #include "ui/dialogs/form2.h"
 
-#include "app/label.h"
+#include "forms/convert.h"
+#include "ui/dialogs/tool_window.h"
 #include "ui/main/form1.h"
 #include "ui_form2.h"
-
-#include <QDialog>
 
 Form2::Form2() : ui(std::make_unique<Ui::Form2>()) { }
 
 Form2::~Form2() = default;
 
-QWidget* Form2::CreateScreen()
+QWidget* Form2::BuildWindow()
 {
-    auto* window = new QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                            | Qt::WindowCloseButtonHint);
-    ui->setupUi(window);
-    window->setFixedSize(window->size());
-    // No icon of its own, nor the owner's that Qt would otherwise inherit.
-    window->setWindowIcon(QIcon());
+    QDialog* window = BuildToolWindow(*ui);
     connect(ui->Command1, &QPushButton::clicked, this, Handler(&Form2::Command1_Click));
     return window;
 }

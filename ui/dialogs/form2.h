@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/forms.h"
+#include "forms/form.h"
 
 #include <memory>
 
@@ -20,7 +20,7 @@ public:
     void Command1_Click();
 
 protected:
-    QWidget* CreateScreen() override;
+    QWidget* BuildWindow() override;
 
 private:
     std::unique_ptr<Ui::Form2> ui;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/forms.h"
+#include "forms/form.h"
 
 #include <memory>
 
@@ -19,7 +19,7 @@ public:
     void Command1_Click();
 
 protected:
-    QWidget* CreateScreen() override;
+    QWidget* BuildWindow() override;
 
 private:
     std::unique_ptr<Ui::Form3> ui;

@@ -1,8 +1,9 @@
 #include "ui/dialogs/frm_about.h"
 
 #include "app/app.h"
-#include "app/label.h"
-#include "app/line.h"
+#include "forms/convert.h"
+#include "forms/label.h"
+#include "forms/line.h"
 #include "ui_frm_about.h"
 
 #include <QDialog>
@@ -17,7 +18,7 @@ frmAbout::frmAbout() : ui(std::make_unique<Ui::frmAbout>()) { }
 
 frmAbout::~frmAbout() = default;
 
-QWidget* frmAbout::CreateScreen()
+QWidget* frmAbout::BuildWindow()
 {
     auto* window
         = new QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -44,7 +45,7 @@ QWidget* frmAbout::CreateScreen()
 
 void frmAbout::Form_Load()
 {
-    Screen()->setWindowTitle(QStringLiteral("Informazioni su ") + QString::fromUtf8(App::Title));
+    Window()->setWindowTitle(QStringLiteral("Informazioni su ") + QString::fromUtf8(App::Title));
     ui->lblVersion->setText(QStringLiteral("Versione ") + forms::CStr(App::Major)
                             + QStringLiteral(".") + forms::CStr(App::Minor) + QStringLiteral(".")
                             + forms::CStr(App::Revision));

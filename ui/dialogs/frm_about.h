@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/forms.h"
+#include "forms/form.h"
 
 #include <QIcon>
 
@@ -23,7 +23,7 @@ public:
     void cmdOK_Click();
 
 protected:
-    QWidget* CreateScreen() override;
+    QWidget* BuildWindow() override;
 
 private:
     std::unique_ptr<Ui::frmAbout> ui;

@@ -1,7 +1,9 @@
 #include "ui/main/form1.h"
 
-#include "app/label.h"
-#include "app/progress_bar.h"
+#include "forms/convert.h"
+#include "forms/errors.h"
+#include "forms/label.h"
+#include "forms/progress_bar.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
@@ -18,7 +20,7 @@ Form1::Form1() : ui(std::make_unique<Ui::Form1>()) { }
 
 Form1::~Form1() = default;
 
-QWidget* Form1::CreateScreen()
+QWidget* Form1::BuildWindow()
 {
     auto* window
         = new QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint

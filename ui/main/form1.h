@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/forms.h"
+#include "forms/form.h"
 #include "tally/collection_tally.h"
 
 #include <array>
@@ -33,7 +33,7 @@ public:
     void abt_Click();
 
 protected:
-    QWidget* CreateScreen() override;
+    QWidget* BuildWindow() override;
 
 private:
     // One band of the window per level of the chain.

@@ -1,6 +1,7 @@
-#include "app/label.h"
+#include "forms/label.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyle>
@@ -10,18 +11,6 @@ namespace forms {
 Label::Label(QWidget* parent) : QLabel(parent)
 {
     WatchParent();
-}
-
-void Label::setText(const QString& text)
-{
-    // Nothing of a hidden window is on screen to repaint.
-    if (!parentWidget() || !parentWidget()->isVisible()) {
-        QLabel::setText(text);
-        return;
-    }
-    const QRect before = InkRect();
-    QLabel::setText(text);
-    parentWidget()->update(before.united(InkRect()));
 }
 
 QString Label::DisplayText() const
@@ -70,14 +59,36 @@ void Label::WatchParent()
         watched_->installEventFilter(this);
 }
 
+void Label::paintEvent(QPaintEvent*)
+{
+    // A new text repaints only the box; the window then repaints where the
+    // old and the new text run past it. Nothing to do when the window has
+    // just drawn this text whole.
+    const QRect ink = InkRect();
+    if (text() == drawnText_ && ink == drawnInk_)
+        return;
+    if (watched_)
+        watched_->update(ink.united(drawnInk_));
+    drawnText_ = text();
+    drawnInk_ = ink;
+}
+
 bool Label::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == watched_ && event->type() == QEvent::Paint && isVisibleTo(watched_)
-        && !text().isEmpty()) {
-        QPainter painter(watched_);
-        painter.setFont(font());
-        style()->drawItemText(&painter, geometry(), DrawFlags(), palette(), isEnabled(),
-                              DisplayText(), foregroundRole());
+    if (watched == watched_ && event->type() == QEvent::Paint && isVisibleTo(watched_)) {
+        const QRect ink = InkRect();
+        if (!text().isEmpty()) {
+            QPainter painter(watched_);
+            painter.setFont(font());
+            style()->drawItemText(&painter, geometry(), DrawFlags(), palette(), isEnabled(),
+                                  DisplayText(), foregroundRole());
+        }
+        // QRegion::contains() only asks for an overlap.
+        const QRegion& region = static_cast<QPaintEvent*>(event)->region();
+        if (QRegion(ink.united(drawnInk_)).subtracted(region).isEmpty()) {
+            drawnText_ = text();
+            drawnInk_ = ink;
+        }
     }
     return QLabel::eventFilter(watched, event);
 }

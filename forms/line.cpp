@@ -1,4 +1,4 @@
-#include "app/line.h"
+#include "forms/line.h"
 
 #include <QPainter>
 
@@ -10,7 +10,7 @@ Line::Line(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
-void Line::setDotted(bool dotted)
+void Line::SetDotted(bool dotted)
 {
     dotted_ = dotted;
     update();

@@ -10,15 +10,12 @@ namespace forms {
 // blanks within the box's width, top-aligned (a box one line high only when
 // its line would otherwise leave the window), and a run of two or more
 // blanks, which the captions use to put the next item on a line of its own,
-// starts a new line.
+// starts a new line. QLabel::setText sets the text, through any pointer.
 class Label : public QLabel {
     Q_OBJECT
 
 public:
     explicit Label(QWidget* parent = nullptr);
-
-    // Hides QLabel::setText so the overflow area is repainted as well.
-    void setText(const QString& text);
 
     QString DisplayText() const;
     // Where the text is drawn, in the parent's coordinates; may exceed geometry().
@@ -27,13 +24,16 @@ public:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void paintEvent(QPaintEvent*) override { }
+    void paintEvent(QPaintEvent*) override;
 
 private:
     int DrawFlags() const;
     void WatchParent();
 
     QWidget* watched_ = nullptr;
+    // The text and its ink as last drawn whole by the window.
+    QString drawnText_;
+    QRect drawnInk_;
 };
 
 } // namespace forms

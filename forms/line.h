@@ -8,13 +8,13 @@ namespace forms {
 // It takes no input and no focus.
 class Line : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(bool dotted READ IsDotted WRITE setDotted)
+    Q_PROPERTY(bool Dotted READ Dotted WRITE SetDotted)
 
 public:
     explicit Line(QWidget* parent = nullptr);
 
-    bool IsDotted() const { return dotted_; }
-    void setDotted(bool dotted);
+    bool Dotted() const { return dotted_; }
+    void SetDotted(bool dotted);
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -1,0 +1,134 @@
+#include "forms/form.h"
+
+#include "app/app.h"
+#include "forms/accessible.h"
+#include "forms/errors.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QEventLoop>
+#include <QKeyEvent>
+
+namespace forms {
+
+namespace {
+constexpr qreal kDialogFontPoints = 7.5;
+}
+
+void InitApplication()
+{
+    QApplication::setApplicationName(QString::fromUtf8(App::Title));
+    QApplication::setApplicationVersion(QString::fromUtf8(App::Version));
+    QApplication::setOrganizationName(QString::fromUtf8(App::Organization));
+    // Lets Wayland match the window to the installed desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(App::Id));
+    // The platform's default family at 7.5 pt, which measures with DejaVu
+    // Sans about as the 8 pt font the boxes were laid out for; a caption
+    // still wider than its box runs past it (see Label).
+    QFont font = QApplication::font();
+    font.setPointSizeF(kDialogFontPoints);
+    QApplication::setFont(font);
+    InstallAccessibleFactory();
+}
+
+Form::~Form()
+{
+    delete window_.data();
+}
+
+void Form::Load()
+{
+    if (IsLoaded())
+        return;
+    window_ = BuildWindow();
+    // The title bar's close button and the system's close command unload.
+    window_->installEventFilter(this);
+    // Esc, accept() and reject() only hide a dialog, without a close event
+    // reaching the filter: a modal Show would wait for ever.
+    if (auto* dialog = qobject_cast<QDialog*>(window_.data()))
+        connect(dialog, &QDialog::finished, this, &Form::Unload);
+    Form_Load();
+}
+
+void Form::Show(int modal, Form* owner)
+{
+    if (modal != vbModeless && IsLoaded() && window_->isVisible())
+        Raise(kFormAlreadyShown);
+    Load();
+    QWidget* window = window_;
+    if (owner && owner != this && owner->IsLoaded() && window->parentWidget() != owner->Window())
+        window->setParent(owner->Window(), window->windowFlags());
+    if (modal == vbModeless) {
+        window->show();
+        return;
+    }
+    window->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    connect(this, &Form::Unloaded, &loop, &QEventLoop::quit);
+    window->show();
+    if (IsLoaded())
+        loop.exec(QEventLoop::DialogExec);
+    // The unloaded window was only scheduled for deletion inside the loop.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void Form::Unload()
+{
+    if (!IsLoaded())
+        return;
+    QWidget* window = window_;
+    window_ = nullptr;
+    window->removeEventFilter(this);
+    // close() rather than hide(), so that Qt ends the program when the
+    // last window goes; a no-op when it is already closing.
+    window->close();
+    // Unload may run inside one of the window's own handlers.
+    window->deleteLater();
+    emit Unloaded();
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != window_)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::Close) {
+        event->accept();
+        Unload();
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+        if (cancel_)
+            cancel_->click();
+        return true;
+    }
+    return false;
+}
+
+namespace {
+Runtime* current = nullptr;
+}
+
+Runtime::Runtime()
+{
+    Q_ASSERT(!current);
+    current = this;
+}
+
+Runtime::~Runtime()
+{
+    // Owned windows go with their owner's, so destroy the owners last.
+    while (!forms_.empty())
+        forms_.pop_back();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    current = nullptr;
+}
+
+Runtime& Runtime::Current()
+{
+    Q_ASSERT(current);
+    return *current;
+}
+
+} // namespace forms
