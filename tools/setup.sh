@@ -1,6 +1,11 @@
-# Sourced by run.sh and test.sh: installs the build packages that are
-# missing, and offers build DIR [CMAKE OPTIONS...], which configures DIR when
-# it has no build yet (or when options are given) and builds it.
+# Sourced by run.sh and test.sh: makes sure the build can start, and offers
+# build DIR [CMAKE OPTIONS...], which configures DIR when it has no build yet
+# (or when options are given) and builds it.
+#
+# Where apt and dpkg exist (Debian, Ubuntu) it installs the packages that are
+# missing. Elsewhere it only checks for CMake, a C++ compiler and Qt 6, and
+# when one is missing it names the packages to install and returns 1 before
+# anything is built.
 
 packages=(
     cmake g++ make pkgconf
@@ -9,20 +14,60 @@ packages=(
     binutils-mingw-w64-x86-64      # compiles the Windows resource script in a test
     desktop-file-utils appstream   # validate the desktop entry and metadata
     dpkg-dev file                  # cpack's package dependencies
+    lintian appstream-compose      # check the package as a distribution would
+    man-db groff-base              # check the manual pages
 )
 
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-        || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
+# Qt 6 is there when qmake6 is, or when its CMake package is where CMake
+# looks for it: under each prefix of CMAKE_PREFIX_PATH and of PATH's bin
+# folders.
+have_qt6() {
+    if command -v qmake6 >/dev/null || command -v qmake-qt6 >/dev/null; then
+        return 0
+    fi
+    local dir prefix config
+    local IFS=:
+    for dir in ${CMAKE_PREFIX_PATH:-} ${PATH:-}; do
+        prefix=${dir%/}
+        case $prefix in */bin | */sbin) prefix=${prefix%/*} ;; esac
+        for config in "$prefix"/lib*/cmake/Qt6/Qt6Config.cmake "$prefix"/lib/*/cmake/Qt6/Qt6Config.cmake \
+            "$prefix"/share/cmake/Qt6/Qt6Config.cmake "$prefix"/cmake/Qt6/Qt6Config.cmake; do
+            [ -f "$config" ] && return 0
+        done
+    done
+    return 1
+}
+
+if command -v apt-get >/dev/null && command -v dpkg-query >/dev/null; then
+    missing=()
+    for package in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+            || missing+=("$package")
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        sudo=()
+        [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+        "${sudo[@]}" apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+            "${missing[@]}"
+    fi
+else
+    lacking=()
+    command -v cmake >/dev/null || lacking+=("CMake")
+    command -v "${CXX:-c++}" >/dev/null || command -v g++ >/dev/null || command -v clang++ >/dev/null \
+        || lacking+=("a C++ compiler")
+    have_qt6 || lacking+=("Qt 6 (qmake6 or its CMake package)")
+    if ((${#lacking[@]})); then
+        missing_list=$(printf '%s, ' "${lacking[@]}")
+        # Builtins only: on such a system PATH may hold little else.
+        printf '%s\n' "Cannot build Bottinaro: missing ${missing_list%, }." \
+            "This system has no apt, so nothing was installed. Install these packages:" \
+            "  Debian/Ubuntu: sudo apt install cmake g++ qt6-base-dev qt6-base-dev-tools fonts-dejavu-core" \
+            "  Fedora:        sudo dnf install cmake gcc-c++ qt6-qtbase-devel dejavu-sans-fonts" \
+            "  Arch:          sudo pacman -S --needed cmake gcc qt6-base ttf-dejavu" >&2
+        return 1 2>/dev/null || exit 1
+    fi
 fi
 
 build() {
