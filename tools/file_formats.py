@@ -55,45 +55,46 @@ def ico_file(images):
 
 
 def lzw_encode(indices, min_size):
-    clear, eoi = 1 << min_size, (1 << min_size) + 1
+    """GIF's variable-width LZW, codes packed least significant bit first."""
+    clear_code, end_code = 1 << min_size, (1 << min_size) + 1
     out = bytearray()
-    acc = nbits = 0
+    bits = bit_count = 0
 
-    def emit(code, size):
-        nonlocal acc, nbits
-        acc |= code << nbits
-        nbits += size
-        while nbits >= 8:
-            out.append(acc & 0xFF)
-            acc >>= 8
-            nbits -= 8
+    def emit(code, code_size):
+        nonlocal bits, bit_count
+        bits |= code << bit_count
+        bit_count += code_size
+        while bit_count >= 8:
+            out.append(bits & 0xFF)
+            bits >>= 8
+            bit_count -= 8
 
-    size, nxt, table = min_size + 1, eoi + 1, {}
-    emit(clear, size)
+    code_size, next_code, table = min_size + 1, end_code + 1, {}
+    emit(clear_code, code_size)
     prefix = indices[0]
     for k in indices[1:]:
         key = (prefix, k)
         if key in table:
             prefix = table[key]
             continue
-        emit(prefix, size)
-        if nxt == 4096:
+        emit(prefix, code_size)
+        if next_code == 4096:
             # table full: start over rather than keep a stale dictionary
-            emit(clear, size)
-            size, nxt, table = min_size + 1, eoi + 1, {}
+            emit(clear_code, code_size)
+            code_size, next_code, table = min_size + 1, end_code + 1, {}
         else:
-            if nxt == (1 << size):
-                size += 1
-            table[key] = nxt
-            nxt += 1
+            if next_code == (1 << code_size):
+                code_size += 1
+            table[key] = next_code
+            next_code += 1
         prefix = k
-    emit(prefix, size)
+    emit(prefix, code_size)
     # the decoder adds one more entry after the last code; follow its width
-    if nxt == (1 << size) and size < 12:
-        size += 1
-    emit(eoi, size)
-    if nbits:
-        out.append(acc & 0xFF)
+    if next_code == (1 << code_size) and code_size < 12:
+        code_size += 1
+    emit(end_code, code_size)
+    if bit_count:
+        out.append(bits & 0xFF)
     return bytes(out)
 
 

@@ -11,6 +11,8 @@ Run from anywhere: python3 tools/make_assets.py
 import os
 import sys
 
+sys.dont_write_bytecode = True  # leave no __pycache__ beside the script
+
 from drawing import (VGA16, FourColours, abacus_scene, blue_palette, brown_palette, four_scene,
                      four_shape, gem_scene, logo_scene, palette_for, quantize, render, skull_scene,
                      sword_scene)
