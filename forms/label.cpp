@@ -59,36 +59,35 @@ void Label::WatchParent()
         watched_->installEventFilter(this);
 }
 
-void Label::paintEvent(QPaintEvent*)
+void Label::Settle()
 {
     // A new text repaints only the box; the window then repaints where the
-    // old and the new text run past it. Nothing to do when the window has
-    // just drawn this text whole.
+    // old and the new text run past it. Checked on every paint, a grab's
+    // included: a grab puts nothing on screen.
     const QRect ink = InkRect();
     if (text() == drawnText_ && ink == drawnInk_)
         return;
-    if (watched_)
-        watched_->update(ink.united(drawnInk_));
+    watched_->update(ink.united(drawnInk_));
     drawnText_ = text();
     drawnInk_ = ink;
 }
 
 bool Label::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == watched_ && event->type() == QEvent::Paint && isVisibleTo(watched_)) {
-        const QRect ink = InkRect();
+    if (watched != watched_)
+        return QLabel::eventFilter(watched, event);
+    if (event->type() == QEvent::Show) {
+        // Showing paints the whole window, with the text as it is now.
+        drawnText_ = text();
+        drawnInk_ = InkRect();
+    } else if (event->type() == QEvent::Paint && isVisibleTo(watched_)) {
         if (!text().isEmpty()) {
             QPainter painter(watched_);
             painter.setFont(font());
             style()->drawItemText(&painter, geometry(), DrawFlags(), palette(), isEnabled(),
                                   DisplayText(), foregroundRole());
         }
-        // QRegion::contains() only asks for an overlap.
-        const QRegion& region = static_cast<QPaintEvent*>(event)->region();
-        if (QRegion(ink.united(drawnInk_)).subtracted(region).isEmpty()) {
-            drawnText_ = text();
-            drawnInk_ = ink;
-        }
+        Settle();
     }
     return QLabel::eventFilter(watched, event);
 }

@@ -24,14 +24,15 @@ public:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void paintEvent(QPaintEvent*) override;
+    void paintEvent(QPaintEvent*) override { }
 
 private:
     int DrawFlags() const;
     void WatchParent();
+    void Settle();
 
     QWidget* watched_ = nullptr;
-    // The text and its ink as last drawn whole by the window.
+    // The text and its ink as the window last drew them whole.
     QString drawnText_;
     QRect drawnInk_;
 };
