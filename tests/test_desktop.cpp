@@ -1,14 +1,11 @@
 #include "fixture.h"
 
 #include "app/app.h"
-#include "ui/main/form1.h"
 
 #include <QAccessible>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 
 namespace {
 
@@ -71,15 +68,13 @@ private slots:
         QFETCH(int, role);
         QFETCH(QString, accessibleName);
         RuntimeScope scope;
-        Form1& form = forms::Shared<Form1>();
-        form.Show();
-        auto* text = form.Window()->findChild<QLineEdit*>(QStringLiteral("Text1"));
-        text->setText(QStringLiteral("750"));
+        MainWindow main;
+        main.Text1()->setText(QStringLiteral("750"));
         {
             ModalWatcher closeReward;
-            form.Window()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+            main.Command1()->click();
         }
-        const auto tree = Walk(form.Window());
+        const auto tree = Walk(main.window);
         QVERIFY2(tree.contains(name), qPrintable(name));
         QAccessibleInterface* node = tree.value(name);
         QCOMPARE(int(node->role()), role);
@@ -133,11 +128,8 @@ private slots:
         QFETCH(QString, accessibleName);
         QFETCH(bool, described);
         RuntimeScope scope;
-        Form1& form = forms::Shared<Form1>();
-        form.Show();
-        form.Window()
-            ->findChild<QLineEdit*>(QStringLiteral("Text1"))
-            ->setText(QStringLiteral("750"));
+        MainWindow main;
+        main.Text1()->setText(QStringLiteral("750"));
         bool checked = false;
         ModalWatcher watcher([&](QWidget* modal) {
             if (modal->objectName() != window)
@@ -150,25 +142,24 @@ private slots:
             QCOMPARE(!node->text(QAccessible::Description).isEmpty(), described);
             checked = true;
         });
-        form.Command1_Click(); // 750 opens the reward window
-        form.Command2_Click();
-        form.abt_Click();
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command1_Click()); // 750 opens the reward window
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
         QVERIFY(checked);
     }
 
     void menuReachableFromTheKeyboard()
     {
         RuntimeScope scope;
-        Form1& form = forms::Shared<Form1>();
-        form.Show();
-        auto* window = static_cast<QMainWindow*>(form.Window());
+        MainWindow main;
+        auto* window = static_cast<QMainWindow*>(main.window);
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(window, Qt::Key_F10);
-        QCOMPARE(window->menuBar()->activeAction(),
-                 window->findChild<QMenu*>(QStringLiteral("controls"))->menuAction());
-        QTRY_VERIFY(window->findChild<QMenu*>(QStringLiteral("controls"))->isVisible());
-        QTest::keyClick(window->findChild<QMenu*>(QStringLiteral("controls")), Qt::Key_Escape);
+        auto* controls = main.Get<QMenu>("controls");
+        QCOMPARE(window->menuBar()->activeAction(), controls->menuAction());
+        QTRY_VERIFY(controls->isVisible());
+        QTest::keyClick(controls, Qt::Key_Escape);
     }
 
     // Every window keeps its layout in logical pixels at any scale factor,
@@ -176,9 +167,8 @@ private slots:
     void scaledWindows()
     {
         RuntimeScope scope;
-        Form1& form = forms::Shared<Form1>();
-        form.Show();
-        auto* window = static_cast<QMainWindow*>(form.Window());
+        MainWindow main;
+        auto* window = static_cast<QMainWindow*>(main.window);
         QCOMPARE(window->centralWidget()->size(), QSize(489, 472));
         const qreal ratio = window->devicePixelRatioF();
         QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
@@ -195,17 +185,17 @@ private slots:
             QCOMPARE(small, native.convertToFormat(QImage::Format_ARGB32));
         }
 
-        window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("750"));
+        main.Text1()->setText(QStringLiteral("750"));
         const QString suffix = ScaleSuffix();
         ModalWatcher watcher(
             [&](QWidget* modal) { SaveScreenshot(modal, modal->objectName().toLower() + suffix); });
-        form.Command1_Click();
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command1_Click());
         SaveScreenshot(window, QStringLiteral("form1") + suffix);
-        form.Command2_Click();
-        form.abt_Click();
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
         QCOMPARE(watcher.Seen().size(), 3);
     }
 };
 
-QTEST_MAIN(TestDesktop)
+QTEST_MAIN_WATCHED(TestDesktop)
 #include "test_desktop.moc"
