@@ -42,30 +42,30 @@ private slots:
     void mainWindowAccessibleTree_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("role");
+        QTest::addColumn<QAccessible::Role>("role");
         QTest::addColumn<QString>("accessibleName");
-        const int text = QAccessible::StaticText;
-        QTest::newRow("Text1") << "Text1" << int(QAccessible::EditableText) << "Scalpi";
-        QTest::newRow("Command1") << "Command1" << int(QAccessible::Button) << "Calcola";
-        QTest::newRow("Command2") << "Command2" << int(QAccessible::Button) << "Riepilogo";
+        const QAccessible::Role text = QAccessible::StaticText;
+        QTest::newRow("Text1") << "Text1" << QAccessible::EditableText << "Scalpi";
+        QTest::newRow("Command1") << "Command1" << QAccessible::Button << "Calcola";
+        QTest::newRow("Command2") << "Command2" << QAccessible::Button << "Riepilogo";
         const char* bars[][2] = {{"BarraScalpi", "Scalpi di Moon Tug, 0–750"},
                                  {"BarraMazze", "Mazze di Skraugbashor, 0–150"},
                                  {"BarraCintole", "Cinture della forza Skraug, 0–30"},
                                  {"BarraLibri", "Libri del collezionista, 0–10"},
                                  {"BarraAnelli", "Anelli del Leone, 0–2"}};
         for (const auto& bar : bars)
-            QTest::newRow(bar[0]) << bar[0] << int(QAccessible::ProgressBar)
+            QTest::newRow(bar[0]) << bar[0] << QAccessible::ProgressBar
                                   << QString::fromUtf8(bar[1]);
         QTest::newRow("LabelScalpi") << "LabelScalpi" << text << "Scalpi di Moon Tug: 750";
         QTest::newRow("RestoAnelli") << "RestoAnelli" << text << "0";
         QTest::newRow("Label12") << "Label12" << text << "750";
-        QTest::newRow("menubar") << "menubar" << int(QAccessible::MenuBar) << "";
+        QTest::newRow("menubar") << "menubar" << QAccessible::MenuBar << "";
     }
 
     void mainWindowAccessibleTree()
     {
         QFETCH(QString, name);
-        QFETCH(int, role);
+        QFETCH(QAccessible::Role, role);
         QFETCH(QString, accessibleName);
         RuntimeScope scope;
         MainWindow main;
@@ -77,7 +77,7 @@ private slots:
         const auto tree = Walk(main.window);
         QVERIFY2(tree.contains(name), qPrintable(name));
         QAccessibleInterface* node = tree.value(name);
-        QCOMPARE(int(node->role()), role);
+        QCOMPARE(node->role(), role);
         if (!accessibleName.isEmpty())
             QCOMPARE(node->text(QAccessible::Name), accessibleName);
         if (role == QAccessible::ProgressBar)
@@ -89,11 +89,11 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("role");
+        QTest::addColumn<QAccessible::Role>("role");
         QTest::addColumn<QString>("accessibleName");
         QTest::addColumn<bool>("described");
-        const int text = QAccessible::StaticText, picture = QAccessible::Graphic;
-        const int button = QAccessible::Button;
+        const QAccessible::Role text = QAccessible::StaticText, picture = QAccessible::Graphic;
+        const QAccessible::Role button = QAccessible::Button;
         QTest::newRow("Form2 line") << "Form2"
                                     << "Label1" << text << "Scalpi di Moon Tug: 750" << false;
         QTest::newRow("Form2 Chiudi") << "Form2"
@@ -124,7 +124,7 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(QString, name);
-        QFETCH(int, role);
+        QFETCH(QAccessible::Role, role);
         QFETCH(QString, accessibleName);
         QFETCH(bool, described);
         RuntimeScope scope;
@@ -137,7 +137,7 @@ private slots:
             const auto tree = Walk(modal);
             QVERIFY2(tree.contains(name), qPrintable(name));
             QAccessibleInterface* node = tree.value(name);
-            QCOMPARE(int(node->role()), role);
+            QCOMPARE(node->role(), role);
             QCOMPARE(node->text(QAccessible::Name), accessibleName);
             QCOMPARE(!node->text(QAccessible::Description).isEmpty(), described);
             checked = true;

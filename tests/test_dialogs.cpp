@@ -1,4 +1,5 @@
 #include "fixture.h"
+#include "oracle.h"
 
 #include "app/app.h"
 #include "forms/label.h"
@@ -57,28 +58,30 @@ class TestDialogs : public QObject {
 private slots:
     void summaryShowsTheCounts_data()
     {
-        QTest::addColumn<QString>(
-            "scalps"); // calculated first; if empty, the counts are set directly
-        QTest::addColumn<QStringList>("windows"); // every modal window seen, in order
+        QTest::addColumn<bool>("calculate"); // the count calculated first, or the counts set
         QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<QStringList>("windows"); // every modal window seen, in order
+        const auto calculated = [](const char* name, int scalps, const QStringList& windows) {
+            const std::array<int, 5> counts
+                = oracle::Calculate(scalps, oracle::Bars::kChecked).counts;
+            QTest::newRow(name) << true << QList<int>(counts.begin(), counts.end()) << windows;
+        };
+        calculated("after 750", 750, {"Form3", "Form2"});
+        calculated("failed on 800", 800, {"MsgBox", "Form2"});
+        calculated("failed on -1", -1, {"MsgBox", "Form2"});
         const QStringList summary = {QStringLiteral("Form2")};
-        const QStringList afterError = {QStringLiteral("MsgBox"), QStringLiteral("Form2")};
-        QTest::newRow("after 750")
-            << "750" << QStringList{"Form3", "Form2"} << QList<int>{750, 150, 30, 10, 2};
-        QTest::newRow("before any calculation") << "" << summary << QList<int>{0, 0, 0, 0, 0};
-        QTest::newRow("failed on 800") << "800" << afterError << QList<int>{800, 0, 0, 0, 0};
-        QTest::newRow("failed on -1") << "-1" << afterError << QList<int>{-1, 0, 0, 0, 0};
-        QTest::newRow("extremes") << "" << summary
-                                  << QList<int>{32767, -32768, 32767, -32768, 32767};
+        QTest::newRow("before any calculation") << false << QList<int>{0, 0, 0, 0, 0} << summary;
+        QTest::newRow("extremes") << false << QList<int>{32767, -32768, 32767, -32768, 32767}
+                                  << summary;
         QTest::newRow("extremes swapped")
-            << "" << summary << QList<int>{-32768, 32767, -32768, 32767, -32768};
+            << false << QList<int>{-32768, 32767, -32768, 32767, -32768} << summary;
     }
 
     void summaryShowsTheCounts()
     {
-        QFETCH(QString, scalps);
-        QFETCH(QStringList, windows);
+        QFETCH(bool, calculate);
         QFETCH(QList<int>, shown);
+        QFETCH(QStringList, windows);
         RuntimeScope scope;
         MainWindow main;
         QStringList lines;
@@ -88,8 +91,8 @@ private slots:
             for (int i = 1; i <= 5; ++i)
                 lines.append(Text(modal, QStringLiteral("Label%1").arg(i)));
         });
-        if (!scalps.isEmpty()) {
-            main.Calculate(scalps);
+        if (calculate) {
+            main.Calculate(QString::number(shown[0]));
         } else {
             for (int i = 0; i < kTallyLevels; ++i)
                 main.form.Field(static_cast<TallyLevel>(i)) = std::int16_t(shown[i]);
@@ -335,17 +338,17 @@ private slots:
     void windowFrames_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<int>("type");
+        QTest::addColumn<Qt::WindowType>("type");
         QTest::addColumn<bool>("icon");
-        QTest::newRow("Form2") << "Form2" << int(Qt::Tool) << false;
-        QTest::newRow("Form3") << "Form3" << int(Qt::Tool) << false;
-        QTest::newRow("frmAbout") << "frmAbout" << int(Qt::Dialog) << true;
+        QTest::newRow("Form2") << "Form2" << Qt::Tool << false;
+        QTest::newRow("Form3") << "Form3" << Qt::Tool << false;
+        QTest::newRow("frmAbout") << "frmAbout" << Qt::Dialog << true;
     }
 
     void windowFrames()
     {
         QFETCH(QString, window);
-        QFETCH(int, type);
+        QFETCH(Qt::WindowType, type);
         QFETCH(bool, icon);
         RuntimeScope scope;
         MainWindow main;
@@ -362,7 +365,7 @@ private slots:
             fixed = modal->minimumSize() == modal->maximumSize();
         });
         main.Open(window);
-        QCOMPARE(int(flags & Qt::WindowType_Mask), type);
+        QCOMPARE(Qt::WindowType(int(flags & Qt::WindowType_Mask)), type);
         const Qt::WindowFlags titleAndClose
             = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         QCOMPARE(flags & titleAndClose, titleAndClose);
@@ -381,18 +384,20 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name"); // empty: the client area
-        QTest::addColumn<QRect>("rect"); // pixels; the client area's x, y: -1 when free
-        const auto row = [](const char* window, const char* name, int x, int y, int w, int h) {
+        QTest::addColumn<QRect>("rect"); // pixels
+        QTest::addColumn<bool>("placed"); // false: the system places the window
+        const auto row = [](const char* window, const char* name, int x, int y, int w, int h,
+                            bool placed = true) {
             QTest::addRow("%s %s", window, *name ? name : "client")
-                << window << name << QRect(x, y, w, h);
+                << window << name << QRect(x, y, w, h) << placed;
         };
-        row("Form2", "", -1, -1, 169, 207);
+        row("Form2", "", 0, 0, 169, 207, false);
         for (int i = 0; i < 5; ++i)
             row("Form2", qPrintable(QStringLiteral("Label%1").arg(i + 1)), 16, 16 + 32 * i, 137,
                 17);
         row("Form2", "Command1", 16, 184, 137, 17);
 
-        row("Form3", "", -1, -1, 297, 361);
+        row("Form3", "", 0, 0, 297, 361, false);
         row("Form3", "Label1", 32, 8, 233, 57);
         row("Form3", "Image1", 48, 88, 21, 25);
         row("Form3", "Label2", 96, 88, 49, 57);
@@ -421,6 +426,7 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QString, name);
         QFETCH(QRect, rect);
+        QFETCH(bool, placed);
         RuntimeScope scope;
         // The About window stands still wherever the main window is.
         MainWindow main;
@@ -430,7 +436,7 @@ private slots:
             found = name.isEmpty() ? modal->geometry() : Find(modal, name)->geometry();
         });
         main.Open(window);
-        if (rect.x() < 0)
+        if (!placed)
             rect.moveTopLeft(found.topLeft());
         QCOMPARE(found, rect);
     }
