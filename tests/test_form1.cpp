@@ -14,6 +14,9 @@
 
 namespace {
 
+static_assert(oracle::kRefusedByBar == forms::kInvalidPropertyValue
+              && oracle::kOverflow == forms::kOverflow);
+
 const std::array<const char*, 5> kCounts
     = {"LabelScalpi", "LabelMazze", "LabelCintole", "LabelLibri", "LabelAnelli"};
 const std::array<const char*, 5> kShortfalls

@@ -6,6 +6,22 @@
 
 Q_DECLARE_METATYPE(TallyLevel)
 
+namespace oracle {
+
+// How a failed comparison shows a calculation.
+char* toString(const Calculation& c)
+{
+    QString text = QStringLiteral("counts");
+    for (int count : c.counts)
+        text += u' ' + QString::number(count);
+    text += QStringLiteral(", shortfalls");
+    for (int i = 0; i < c.formed; ++i)
+        text += u' ' + QString::number(c.shortfalls[i]);
+    return qstrdup(qPrintable(text + QStringLiteral(", error %1").arg(c.error)));
+}
+
+} // namespace oracle
+
 namespace {
 
 constexpr std::array kLevels
