@@ -5,40 +5,27 @@
 
 #include "app/app.h"
 #include "bench/probe.h"
-#include "forms/form.h"
-#include "tally/collection_tally.h"
-#include "ui/dialogs/form2.h"
-#include "ui/dialogs/form3.h"
-#include "ui/dialogs/frm_about.h"
-#include "ui/main/form1.h"
+#include "tests/modal_watcher.h"
+#include "tests/run_tally.h"
+#include "tests/windows.h"
 
 #include <QApplication>
-#include <QLineEdit>
-#include <QPointer>
+#include <QProcess>
 #include <QTimer>
-#include <QWidget>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <functional>
 #include <optional>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <string>
 #include <sys/utsname.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -126,104 +113,35 @@ struct ChildRun {
     double peakMiB = 0;
 };
 
-std::string SelfPath()
+// Starts program and waits for its report line; the child's warnings are
+// shown only if it fails.
+std::optional<ChildRun> Spawn(const QString& program, const QStringList& arguments = {})
 {
-    char path[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return {};
-    path[length] = '\0';
-    return path;
-}
-
-std::string ReadAll(int fd)
-{
-    std::string text;
-    char buffer[4096];
-    ::lseek(fd, 0, SEEK_SET);
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-        text.append(buffer, std::size_t(got));
-    return text;
-}
-
-// Starts program (with flag, if any) and waits for its report line. The
-// child's warnings go to a scratch file and are shown only if it fails.
-std::optional<ChildRun> Spawn(const std::string& program, const char* flag)
-{
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0)
-        return std::nullopt;
-    std::FILE* errors = std::tmpfile();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
-    if (errors)
-        posix_spawn_file_actions_adddup2(&actions, ::fileno(errors), STDERR_FILENO);
-
-    std::vector<char*> arguments{const_cast<char*>(program.c_str())};
-    if (flag)
-        arguments.push_back(const_cast<char*>(flag));
-    arguments.push_back(nullptr);
-
-    const std::size_t nameLength = std::strlen(bench::kSpawnedAtVariable);
-    std::vector<char*> environment;
-    for (char** entry = environ; *entry; ++entry)
-        if (std::strncmp(*entry, bench::kSpawnedAtVariable, nameLength) != 0)
-            environment.push_back(*entry);
-    char spawnedAt[64];
-    environment.push_back(spawnedAt);
-    environment.push_back(nullptr);
-
+    QProcess child;
+    child.setProgram(program);
+    child.setArguments(arguments);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     // The clock is read last, just before the process is created.
-    std::snprintf(spawnedAt, sizeof spawnedAt, "%s=%lld", bench::kSpawnedAtVariable,
-                  static_cast<long long>(bench::MonotonicNs()));
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, arguments.data(),
-                                    environment.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipe[1]);
-    if (spawned != 0) {
-        ::close(pipe[0]);
-        if (errors)
-            std::fclose(errors);
-        std::fprintf(stderr, "cannot start %s: %s\n", program.c_str(), std::strerror(spawned));
-        return std::nullopt;
-    }
-
-    std::string output;
-    pollfd readable{pipe[0], POLLIN, 0};
-    for (;;) {
-        const int ready = ::poll(&readable, 1, kChildTimeoutMs);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0) {
-            ::kill(pid, SIGKILL);
-            break;
-        }
-        char buffer[256];
-        const ssize_t got = ::read(pipe[0], buffer, sizeof buffer);
-        if (got <= 0)
-            break;
-        output.append(buffer, std::size_t(got));
-    }
-    ::close(pipe[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-
+    environment.insert(QString::fromLatin1(bench::kSpawnedAtVariable),
+                       QString::number(bench::MonotonicNs()));
+    child.setProcessEnvironment(environment);
+    child.start();
+    if (!child.waitForFinished(kChildTimeoutMs))
+        child.kill();
+    child.waitForFinished();
+    const QByteArray output = child.readAllStandardOutput();
     long long elapsedNs = -1, cpuNs = -1;
     long atFrameKb = -1, peakKb = -1;
-    const bool measured = WIFEXITED(status) && WEXITSTATUS(status) == 0
-                          && std::sscanf(output.c_str(), "%lld %lld %ld %ld", &elapsedNs, &cpuNs,
-                                         &atFrameKb, &peakKb)
+    const bool measured = child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0
+                          && std::sscanf(output.constData(), "%lld %lld %ld %ld", &elapsedNs,
+                                         &cpuNs, &atFrameKb, &peakKb)
                                  == 4
                           && elapsedNs >= 0 && cpuNs >= 0 && peakKb >= 0;
-    const std::string warnings = errors ? ReadAll(::fileno(errors)) : std::string();
-    if (errors)
-        std::fclose(errors);
     if (!measured) {
-        std::fprintf(stderr, "%s%s%s: no measurement (%s)\n%s", program.c_str(), flag ? " " : "",
-                     flag ? flag : "", output.empty() ? "no output" : output.c_str(),
-                     warnings.c_str());
+        std::fprintf(stderr, "%s %s: no measurement (%s)\n%s", qPrintable(program),
+                     qPrintable(arguments.join(u' ')),
+                     output.isEmpty() ? "no output" : output.constData(),
+                     child.readAllStandardError().constData());
         return std::nullopt;
     }
     return ChildRun{double(elapsedNs) / 1e6, double(cpuNs) / 1e6, double(peakKb) / 1024.0};
@@ -239,12 +157,14 @@ std::string Verdict(double ratio, double budget)
 
 void StartupRace(int runs, std::vector<Row>& rows)
 {
-    const std::string self = SelfPath();
-    const std::string floor = self.substr(0, self.rfind('/') + 1) + kFloorProgram;
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString floor
+        = QCoreApplication::applicationDirPath() + u'/' + QString::fromLatin1(kFloorProgram);
+    const QStringList child = {QString::fromLatin1(kChildFlag)};
 
     // One unmeasured start of each fills the page cache.
-    (void)Spawn(floor, nullptr);
-    (void)Spawn(self, kChildFlag);
+    (void)Spawn(floor);
+    (void)Spawn(self, child);
 
     std::vector<double> floorMs, programMs, floorCpu, programCpu, floorMiB, programMiB;
     std::vector<double> timeRatio, cpuRatio, memoryRatio;
@@ -252,11 +172,11 @@ void StartupRace(int runs, std::vector<Row>& rows)
         // Alternating which starts first cancels out a drift in machine load.
         std::optional<ChildRun> f, p;
         if (i % 2 == 0) {
-            f = Spawn(floor, nullptr);
-            p = Spawn(self, kChildFlag);
+            f = Spawn(floor);
+            p = Spawn(self, child);
         } else {
-            p = Spawn(self, kChildFlag);
-            f = Spawn(floor, nullptr);
+            p = Spawn(self, child);
+            f = Spawn(floor);
         }
         if (!f || !p)
             continue;
@@ -332,59 +252,37 @@ Row TimeEach(const std::string& what, int repetitions, const std::function<void(
     return {what, summary, unit, "first: " + Number(first) + " " + unit};
 }
 
-// Closes every modal window as soon as it has painted its first frame, so
-// a handler that opens one returns at once; one that never paints is closed
-// after a while, which shows up in the spread.
-class ModalCloser : public QObject {
+// Closes a window once it has painted its first frame (the watcher sees it
+// before it is even exposed); one that never paints, after a while, which
+// shows up in the spread.
+class CloseAfterFirstFrame : public QObject {
 public:
-    ModalCloser() { qApp->installEventFilter(this); }
-    ~ModalCloser() override { qApp->removeEventFilter(this); }
-
-    // How many modal windows it has closed.
-    int Closed() const { return closed_; }
+    explicit CloseAfterFirstFrame(QWidget* window) : QObject(window)
+    {
+        window->installEventFilter(this);
+        QTimer::singleShot(2000, window, &QWidget::close);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        const QEvent::Type type = event->type();
-        if (type != QEvent::Paint && type != QEvent::Show)
-            return false;
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || !widget->isWindow() || !widget->isModal() || widget == closing_)
-            return false;
-        if (type == QEvent::Show) {
-            QTimer::singleShot(kNoFrameMs, widget, [this, widget] { Close(widget); });
-        } else {
-            closing_ = widget;
-            QTimer::singleShot(0, widget, [this, widget] { Close(widget); });
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // The frame is complete once control is back in the event loop.
+            QMetaObject::invokeMethod(static_cast<QWidget*>(watched), &QWidget::close,
+                                      Qt::QueuedConnection);
         }
         return false;
     }
-
-private:
-    static constexpr int kNoFrameMs = 2000;
-
-    void Close(QWidget* widget)
-    {
-        if (!widget->isVisible())
-            return;
-        ++closed_;
-        widget->close();
-    }
-
-    QPointer<QWidget> closing_;
-    int closed_ = 0;
 };
 
 // Runs a row whose every repetition must open one modal window.
-Row TimeModal(ModalCloser& closer, const std::string& what, int repetitions,
-              const std::function<void()>& body)
+Row TimeModal(const std::string& what, int repetitions, const std::function<void()>& body)
 {
-    const int before = closer.Closed();
+    const ModalWatcher watcher({}, [](QWidget* modal) { new CloseAfterFirstFrame(modal); });
     Row row = TimeEach(what, repetitions, body);
-    const int opened = closer.Closed() - before;
-    if (opened != repetitions + 1)
-        row.note += "; opened " + std::to_string(opened) + " windows in "
+    if (watcher.Seen().size() != repetitions + 1)
+        row.note += "; opened " + std::to_string(watcher.Seen().size()) + " windows in "
                     + std::to_string(repetitions + 1) + " runs";
     return row;
 }
@@ -393,54 +291,40 @@ void InProcess(std::vector<Row>& rows)
 {
     forms::InitApplication();
     forms::Runtime runtime;
-    Form1& form1 = forms::Shared<Form1>();
-    form1.Show();
-    QWidget* screen = form1.Window();
-    auto* text1 = screen->findChild<QLineEdit*>(QStringLiteral("Text1"));
-    if (!text1) {
-        std::fprintf(stderr, "Form1 has no Text1\n");
-        return;
-    }
+    MainWindow main;
     QCoreApplication::processEvents();
 
-    text1->setText(QStringLiteral("749"));
-    rows.push_back(TimeEach("calculation, 749", 2000, [&] { form1.Command1_Click(); }));
+    main.Text1()->setText(QStringLiteral("749"));
+    rows.push_back(TimeEach("calculation, 749", 2000, [&] { main.form.Command1_Click(); }));
 
-    ModalCloser closer;
-    text1->setText(QStringLiteral("750"));
-    rows.push_back(TimeModal(closer, "calculation, 750, reward window closed at once", 300,
-                             [&] { form1.Command1_Click(); }));
-    rows.push_back(TimeModal(closer, "open and close Riepilogo (Form2)", 300,
-                             [&] { form1.Command2_Click(); }));
-    rows.push_back(TimeModal(closer, "open and close reward window (Form3)", 300,
-                             [&] { forms::Shared<Form3>().Show(forms::vbModal, &form1); }));
+    main.Text1()->setText(QStringLiteral("750"));
+    rows.push_back(TimeModal("calculation, 750, reward window closed at once", 300,
+                             [&] { main.form.Command1_Click(); }));
     rows.push_back(
-        TimeModal(closer, "open and close About (frmAbout)", 300, [&] { form1.abt_Click(); }));
+        TimeModal("open and close Riepilogo (Form2)", 300, [&] { main.form.Command2_Click(); }));
+    rows.push_back(TimeModal("open and close reward window (Form3)", 300,
+                             [&] { forms::Shared<Form3>().Show(forms::vbModal, &main.form); }));
+    rows.push_back(
+        TimeModal("open and close About (frmAbout)", 300, [&] { main.form.abt_Click(); }));
 
     // Every 16-bit count through the whole chain, as the calculation runs it.
+    CollectionTally tally;
     volatile long sink = 0;
-    rows.push_back(TimeEach("tally, all 65,536 counts", 100, [&] {
-        CollectionTally tally;
+    Row row = TimeEach("tally, all 65,536 counts", 100, [&] {
         long sum = 0;
-        for (int s = -32768; s <= 32767; ++s) {
-            tally.Reset();
-            tally.SetScalps(static_cast<std::int16_t>(s));
-            for (int l = 0; l < kTallyLevels; ++l) {
-                const auto level = static_cast<TallyLevel>(l);
-                sum += tally.Count(level);
-                try {
-                    sum += tally.Shortfall(level);
-                } catch (const TallyOverflow&) {
-                    break;
-                }
-                if (level != TallyLevel::ane)
-                    tally.Exchange(level);
-            }
-        }
+        for (int s = -32768; s <= 32767; ++s)
+            sum += RunTally(tally, static_cast<std::int16_t>(s)).counts[kTallyLevels - 1];
         sink = sink + sum;
-    }));
+    });
+    // A fast wrong answer is no measurement.
+    for (int s = -32768; s <= 32767; ++s)
+        if (RunTally(tally, static_cast<std::int16_t>(s)) != oracle::Calculate(s)) {
+            row.note += "; WRONG result for " + std::to_string(s);
+            break;
+        }
+    rows.push_back(row);
 
-    form1.Unload();
+    main.form.Unload();
 }
 
 // ---- The machine, for the table's heading. ----
@@ -510,11 +394,10 @@ int main(int argc, char* argv[])
 
     const std::string loadBefore = LoadAverage();
     std::vector<Row> rows;
-    // The races run before this process has any Qt state of its own.
-    StartupRace(Runs(argc, argv), rows);
+    qInstallMessageHandler(QuietOffscreen);
     {
-        qInstallMessageHandler(QuietOffscreen);
         QApplication application(argc, argv);
+        StartupRace(Runs(argc, argv), rows);
         InProcess(rows);
     }
 

@@ -1,12 +1,9 @@
 // The tally driven as the main window drives it, from any earlier record and
-// any count, then a free run of single steps against a model in int.
-//
-// Invariants: after a calculation that completes, each count is the
-// truncated quotient of the one before and, for 0..750 scalps, within
-// 0..its target (the bars' ranges); a shortfall fails exactly when the
-// difference lies below -32768, and then the fields past it are still 0.
+// any count, against the tests' oracle; then a free run of single steps in
+// any order against a model in int. A shortfall fails exactly when the
+// difference lies below -32768; failed steps leave the record as it was.
 
-#include "tally/collection_tally.h"
+#include "tests/run_tally.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -19,9 +16,6 @@
 namespace {
 
 using Record = std::array<int, kTallyLevels>;
-
-constexpr std::array<int, kTallyLevels> kTargets = {750, 150, 30, 10, 2};
-constexpr std::array<int, kTallyLevels - 1> kDivisors = {5, 5, 3, 5};
 
 [[noreturn]] void Fail(const char* what, int level, int detail)
 {
@@ -42,56 +36,17 @@ TallyLevel Level(int index)
 
 Record Fields(const CollectionTally& tally)
 {
-    return {tally.sca, tally.maz, tally.cin, tally.lib, tally.ane};
-}
-
-std::int16_t& Field(CollectionTally& tally, int index)
-{
-    std::int16_t* fields[] = {&tally.sca, &tally.maz, &tally.cin, &tally.lib, &tally.ane};
-    return *fields[index];
-}
-
-// Division truncating toward zero, written without relying on operator/ for negatives.
-int Truncated(int count, int divisor)
-{
-    const int magnitude = (count < 0 ? -count : count) / divisor;
-    return count < 0 ? -magnitude : magnitude;
+    Record fields;
+    for (int level = 0; level < kTallyLevels; ++level)
+        fields[level] = tally.Count(Level(level));
+    return fields;
 }
 
 void WholeCalculation(CollectionTally& tally, std::int16_t scalps)
 {
-    tally.Reset();
-    tally.SetScalps(scalps);
-    int failedAt = -1;
-    int expected = scalps;
-    for (int level = 0; level < kTallyLevels; ++level) {
-        const int count = tally.Count(Level(level));
-        Expect(count == expected, "count is not the chain's quotient", level, count);
-        const int difference = count - kTargets[level];
-        try {
-            const int shortfall = tally.Shortfall(Level(level));
-            Expect(difference >= -32768, "shortfall formed below -32768", level, difference);
-            Expect(shortfall == difference, "wrong shortfall", level, shortfall);
-        } catch (const TallyOverflow&) {
-            Expect(difference < -32768, "overflow above -32768", level, difference);
-            failedAt = level;
-            break;
-        }
-        if (level + 1 < kTallyLevels) {
-            expected = Truncated(count, kDivisors[level]);
-            Expect(tally.Exchange(Level(level)) == expected, "wrong exchange", level, expected);
-        }
-    }
-    const Record fields = Fields(tally);
-    if (failedAt >= 0) {
-        for (int later = failedAt + 1; later < kTallyLevels; ++later)
-            Expect(fields[later] == 0, "field past a failure is not 0", later, fields[later]);
-        return;
-    }
-    if (scalps >= 0 && scalps <= 750)
-        for (int level = 0; level < kTallyLevels; ++level)
-            Expect(fields[level] >= 0 && fields[level] <= kTargets[level],
-                   "count out of its bar's range", level, fields[level]);
+    const oracle::Calculation run = RunTally(tally, scalps);
+    Expect(run == oracle::Calculate(scalps), "calculation differs from the oracle", run.shown - 1,
+           scalps);
 }
 
 } // namespace
@@ -102,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CollectionTally tally;
     // Whatever an earlier calculation left; Reset must clear it.
     for (int level = 0; level < kTallyLevels; ++level)
-        Field(tally, level) = input.ConsumeIntegral<std::int16_t>();
+        tally.Field(Level(level)) = input.ConsumeIntegral<std::int16_t>();
     WholeCalculation(tally, input.ConsumeIntegral<std::int16_t>());
 
     // Single steps in any order on any record.
@@ -112,12 +67,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (input.ConsumeIntegralInRange(0, 3)) {
         case 0: {
             const std::int16_t value = input.ConsumeIntegral<std::int16_t>();
-            Field(tally, level) = value;
+            tally.Field(Level(level)) = value;
             model[level] = value;
             break;
         }
         case 1: {
-            const int difference = model[level] - kTargets[level];
+            const int difference = model[level] - oracle::kTargets[level];
             try {
                 const int shortfall = tally.Shortfall(Level(level));
                 Expect(difference >= -32768 && shortfall == difference, "shortfall", level,
@@ -131,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             try {
                 const int quotient = tally.Exchange(Level(level));
                 Expect(level + 1 < kTallyLevels, "the last level exchanged", level);
-                model[level + 1] = Truncated(model[level], kDivisors[level]);
+                model[level + 1] = oracle::Truncated(model[level], oracle::kDivisors[level]);
                 Expect(quotient == model[level + 1], "exchange", level, quotient);
             } catch (const std::invalid_argument&) {
                 Expect(level == kTallyLevels - 1, "exchange refused", level);

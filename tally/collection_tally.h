@@ -42,6 +42,11 @@ public:
     void Reset() noexcept;
     void SetScalps(std::int16_t count) noexcept;
     std::int16_t Count(TallyLevel level) const noexcept;
+    // The level's field itself, for setting up a record level by level.
+    std::int16_t& Field(TallyLevel level) noexcept
+    {
+        return this->*kFields[static_cast<int>(level)];
+    }
 
     // Count minus target; throws TallyOverflow (record untouched) below -32768.
     std::int16_t Shortfall(TallyLevel level) const;

@@ -1,14 +1,11 @@
 #include "fixture.h"
 
 #include "app/app.h"
-#include "ui/main/form1.h"
 
 #include <QAccessible>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 
 namespace {
 
@@ -45,44 +42,42 @@ private slots:
     void mainWindowAccessibleTree_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("role");
+        QTest::addColumn<QAccessible::Role>("role");
         QTest::addColumn<QString>("accessibleName");
-        const int text = QAccessible::StaticText;
-        QTest::newRow("Text1") << "Text1" << int(QAccessible::EditableText) << "Scalpi";
-        QTest::newRow("Command1") << "Command1" << int(QAccessible::Button) << "Calcola";
-        QTest::newRow("Command2") << "Command2" << int(QAccessible::Button) << "Riepilogo";
+        const QAccessible::Role text = QAccessible::StaticText;
+        QTest::newRow("Text1") << "Text1" << QAccessible::EditableText << "Scalpi";
+        QTest::newRow("Command1") << "Command1" << QAccessible::Button << "Calcola";
+        QTest::newRow("Command2") << "Command2" << QAccessible::Button << "Riepilogo";
         const char* bars[][2] = {{"BarraScalpi", "Scalpi di Moon Tug, 0–750"},
                                  {"BarraMazze", "Mazze di Skraugbashor, 0–150"},
                                  {"BarraCintole", "Cinture della forza Skraug, 0–30"},
                                  {"BarraLibri", "Libri del collezionista, 0–10"},
                                  {"BarraAnelli", "Anelli del Leone, 0–2"}};
         for (const auto& bar : bars)
-            QTest::newRow(bar[0]) << bar[0] << int(QAccessible::ProgressBar)
+            QTest::newRow(bar[0]) << bar[0] << QAccessible::ProgressBar
                                   << QString::fromUtf8(bar[1]);
         QTest::newRow("LabelScalpi") << "LabelScalpi" << text << "Scalpi di Moon Tug: 750";
         QTest::newRow("RestoAnelli") << "RestoAnelli" << text << "0";
         QTest::newRow("Label12") << "Label12" << text << "750";
-        QTest::newRow("menubar") << "menubar" << int(QAccessible::MenuBar) << "";
+        QTest::newRow("menubar") << "menubar" << QAccessible::MenuBar << "";
     }
 
     void mainWindowAccessibleTree()
     {
         QFETCH(QString, name);
-        QFETCH(int, role);
+        QFETCH(QAccessible::Role, role);
         QFETCH(QString, accessibleName);
         RuntimeScope scope;
-        Form1& form = forms::Shared<Form1>();
-        form.Show();
-        auto* text = form.Window()->findChild<QLineEdit*>(QStringLiteral("Text1"));
-        text->setText(QStringLiteral("750"));
+        MainWindow main;
+        main.Text1()->setText(QStringLiteral("750"));
         {
             ModalWatcher closeReward;
-            form.Window()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+            main.Command1()->click();
         }
-        const auto tree = Walk(form.Window());
+        const auto tree = Walk(main.window);
         QVERIFY2(tree.contains(name), qPrintable(name));
         QAccessibleInterface* node = tree.value(name);
-        QCOMPARE(int(node->role()), role);
+        QCOMPARE(node->role(), role);
         if (!accessibleName.isEmpty())
             QCOMPARE(node->text(QAccessible::Name), accessibleName);
         if (role == QAccessible::ProgressBar)
@@ -94,11 +89,11 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("role");
+        QTest::addColumn<QAccessible::Role>("role");
         QTest::addColumn<QString>("accessibleName");
         QTest::addColumn<bool>("described");
-        const int text = QAccessible::StaticText, picture = QAccessible::Graphic;
-        const int button = QAccessible::Button;
+        const QAccessible::Role text = QAccessible::StaticText, picture = QAccessible::Graphic;
+        const QAccessible::Role button = QAccessible::Button;
         QTest::newRow("Form2 line") << "Form2"
                                     << "Label1" << text << "Scalpi di Moon Tug: 750" << false;
         QTest::newRow("Form2 Chiudi") << "Form2"
@@ -129,15 +124,12 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(QString, name);
-        QFETCH(int, role);
+        QFETCH(QAccessible::Role, role);
         QFETCH(QString, accessibleName);
         QFETCH(bool, described);
         RuntimeScope scope;
-        Form1& form = forms::Shared<Form1>();
-        form.Show();
-        form.Window()
-            ->findChild<QLineEdit*>(QStringLiteral("Text1"))
-            ->setText(QStringLiteral("750"));
+        MainWindow main;
+        main.Text1()->setText(QStringLiteral("750"));
         bool checked = false;
         ModalWatcher watcher([&](QWidget* modal) {
             if (modal->objectName() != window)
@@ -145,30 +137,29 @@ private slots:
             const auto tree = Walk(modal);
             QVERIFY2(tree.contains(name), qPrintable(name));
             QAccessibleInterface* node = tree.value(name);
-            QCOMPARE(int(node->role()), role);
+            QCOMPARE(node->role(), role);
             QCOMPARE(node->text(QAccessible::Name), accessibleName);
             QCOMPARE(!node->text(QAccessible::Description).isEmpty(), described);
             checked = true;
         });
-        form.Command1_Click(); // 750 opens the reward window
-        form.Command2_Click();
-        form.abt_Click();
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command1_Click()); // 750 opens the reward window
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
         QVERIFY(checked);
     }
 
     void menuReachableFromTheKeyboard()
     {
         RuntimeScope scope;
-        Form1& form = forms::Shared<Form1>();
-        form.Show();
-        auto* window = static_cast<QMainWindow*>(form.Window());
+        MainWindow main;
+        auto* window = static_cast<QMainWindow*>(main.window);
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(window, Qt::Key_F10);
-        QCOMPARE(window->menuBar()->activeAction(),
-                 window->findChild<QMenu*>(QStringLiteral("controls"))->menuAction());
-        QTRY_VERIFY(window->findChild<QMenu*>(QStringLiteral("controls"))->isVisible());
-        QTest::keyClick(window->findChild<QMenu*>(QStringLiteral("controls")), Qt::Key_Escape);
+        auto* controls = main.Get<QMenu>("controls");
+        QCOMPARE(window->menuBar()->activeAction(), controls->menuAction());
+        QTRY_VERIFY(controls->isVisible());
+        QTest::keyClick(controls, Qt::Key_Escape);
     }
 
     // Every window keeps its layout in logical pixels at any scale factor,
@@ -176,9 +167,8 @@ private slots:
     void scaledWindows()
     {
         RuntimeScope scope;
-        Form1& form = forms::Shared<Form1>();
-        form.Show();
-        auto* window = static_cast<QMainWindow*>(form.Window());
+        MainWindow main;
+        auto* window = static_cast<QMainWindow*>(main.window);
         QCOMPARE(window->centralWidget()->size(), QSize(489, 472));
         const qreal ratio = window->devicePixelRatioF();
         QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
@@ -195,17 +185,17 @@ private slots:
             QCOMPARE(small, native.convertToFormat(QImage::Format_ARGB32));
         }
 
-        window->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("750"));
+        main.Text1()->setText(QStringLiteral("750"));
         const QString suffix = ScaleSuffix();
         ModalWatcher watcher(
             [&](QWidget* modal) { SaveScreenshot(modal, modal->objectName().toLower() + suffix); });
-        form.Command1_Click();
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command1_Click());
         SaveScreenshot(window, QStringLiteral("form1") + suffix);
-        form.Command2_Click();
-        form.abt_Click();
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
         QCOMPARE(watcher.Seen().size(), 3);
     }
 };
 
-QTEST_MAIN(TestDesktop)
+QTEST_MAIN_WATCHED(TestDesktop)
 #include "test_desktop.moc"

@@ -1,74 +1,16 @@
 #include "fixture.h"
+#include "oracle.h"
 
 #include "app/app.h"
 #include "forms/label.h"
-#include "ui/dialogs/form2.h"
-#include "ui/dialogs/form3.h"
-#include "ui/dialogs/frm_about.h"
-#include "ui/main/form1.h"
 
-#include <QAction>
-#include <QImageReader>
+#include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSet>
 #include <QWindow>
 
 namespace {
 
-template <class T = QWidget> T* Find(const QObject* parent, const QString& name)
-{
-    auto* found = parent->findChild<T*>(name);
-    if (!found)
-        qFatal("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
-    return found;
-}
-
-QWidget* MainScreen()
-{
-    Form1& main = forms::Shared<Form1>();
-    if (!main.IsLoaded())
-        main.Show();
-    return main.Window();
-}
-
-forms::Form& FormNamed(const QString& window)
-{
-    if (window == u"Form2")
-        return forms::Shared<Form2>();
-    if (window == u"Form3")
-        return forms::Shared<Form3>();
-    return forms::Shared<frmAbout>();
-}
-
-// Types a count and starts the calculation from the menu, which works
-// whatever the state of "Calcola".
-void Calculate(const QString& scalps)
-{
-    Find<QLineEdit>(MainScreen(), QStringLiteral("Text1"))->setText(scalps);
-    Find<QAction>(MainScreen(), QStringLiteral("clac"))->trigger();
-}
-
-// Opens a window the way the main window does: the reward window by a
-// calculation of 750, the others from the menu.
-void Open(const QString& window)
-{
-    if (window == u"Form3")
-        Calculate(QStringLiteral("750"));
-    else
-        Find<QAction>(MainScreen(),
-                      window == u"Form2" ? QStringLiteral("riep") : QStringLiteral("abt"))
-            ->trigger();
-}
-
-void CloseAnyhow(QWidget* modal)
-{
-    if (auto* box = qobject_cast<QMessageBox*>(modal))
-        box->buttons().first()->click();
-    else
-        modal->close();
-}
+enum class Way { kButton, kCloseCall, kSystemClose, kReject, kUnload, kEsc, kEnter };
 
 // Closes every modal window that comes up; the one named `target` is first
 // looked at by `inspect` and taken down by `close`, when given.
@@ -84,7 +26,7 @@ ModalWatcher Watch(const QString& target, ModalWatcher::Action inspect,
             if (modal->objectName() == target && close)
                 close(modal);
             else
-                CloseAnyhow(modal);
+                ModalWatcher::CloseAnyhow(modal);
         });
 }
 
@@ -106,28 +48,9 @@ QString Blanks(int count)
     return QString(count, u' ');
 }
 
-// The image a picture should show: of the file's images of that size, the
-// one with the most colours.
-QImage Picture(const QString& file, QSize size)
-{
-    QImageReader reader(file);
-    QImage best;
-    qsizetype bestColours = 0;
-    do {
-        const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QSet<QRgb> colours;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                colours.insert(image.pixel(x, y));
-        if (image.size() == size && colours.size() > bestColours) {
-            best = image;
-            bestColours = colours.size();
-        }
-    } while (reader.jumpToNextImage());
-    return best;
-}
-
 } // namespace
+
+Q_DECLARE_METATYPE(Way)
 
 class TestDialogs : public QObject {
     Q_OBJECT
@@ -135,31 +58,32 @@ class TestDialogs : public QObject {
 private slots:
     void summaryShowsTheCounts_data()
     {
-        QTest::addColumn<QString>(
-            "scalps"); // calculated first; if empty, the counts are set directly
-        QTest::addColumn<QStringList>("windows"); // every modal window seen, in order
+        QTest::addColumn<bool>("calculate"); // the count calculated first, or the counts set
         QTest::addColumn<QList<int>>("shown");
+        QTest::addColumn<QStringList>("windows"); // every modal window seen, in order
+        const auto calculated = [](const char* name, int scalps, const QStringList& windows) {
+            const std::array<int, 5> counts
+                = oracle::Calculate(scalps, oracle::Bars::kChecked).counts;
+            QTest::newRow(name) << true << QList<int>(counts.begin(), counts.end()) << windows;
+        };
+        calculated("after 750", 750, {"Form3", "Form2"});
+        calculated("failed on 800", 800, {"MsgBox", "Form2"});
+        calculated("failed on -1", -1, {"MsgBox", "Form2"});
         const QStringList summary = {QStringLiteral("Form2")};
-        const QStringList afterError = {QStringLiteral("MsgBox"), QStringLiteral("Form2")};
-        QTest::newRow("after 750")
-            << "750" << QStringList{"Form3", "Form2"} << QList<int>{750, 150, 30, 10, 2};
-        QTest::newRow("before any calculation") << "" << summary << QList<int>{0, 0, 0, 0, 0};
-        QTest::newRow("failed on 800") << "800" << afterError << QList<int>{800, 0, 0, 0, 0};
-        QTest::newRow("failed on -1") << "-1" << afterError << QList<int>{-1, 0, 0, 0, 0};
-        QTest::newRow("extremes") << "" << summary
-                                  << QList<int>{32767, -32768, 32767, -32768, 32767};
+        QTest::newRow("before any calculation") << false << QList<int>{0, 0, 0, 0, 0} << summary;
+        QTest::newRow("extremes") << false << QList<int>{32767, -32768, 32767, -32768, 32767}
+                                  << summary;
         QTest::newRow("extremes swapped")
-            << "" << summary << QList<int>{-32768, 32767, -32768, 32767, -32768};
+            << false << QList<int>{-32768, 32767, -32768, 32767, -32768} << summary;
     }
 
     void summaryShowsTheCounts()
     {
-        QFETCH(QString, scalps);
-        QFETCH(QStringList, windows);
+        QFETCH(bool, calculate);
         QFETCH(QList<int>, shown);
+        QFETCH(QStringList, windows);
         RuntimeScope scope;
-        Form1& main = forms::Shared<Form1>();
-        MainScreen();
+        MainWindow main;
         QStringList lines;
         QString title;
         ModalWatcher watcher = Watch(QStringLiteral("Form2"), [&](QWidget* modal) {
@@ -167,21 +91,17 @@ private slots:
             for (int i = 1; i <= 5; ++i)
                 lines.append(Text(modal, QStringLiteral("Label%1").arg(i)));
         });
-        if (!scalps.isEmpty()) {
-            Calculate(scalps);
+        if (calculate) {
+            main.Calculate(QString::number(shown[0]));
         } else {
-            main.sca = std::int16_t(shown[0]);
-            main.maz = std::int16_t(shown[1]);
-            main.cin = std::int16_t(shown[2]);
-            main.lib = std::int16_t(shown[3]);
-            main.ane = std::int16_t(shown[4]);
+            for (int i = 0; i < kTallyLevels; ++i)
+                main.form.Field(static_cast<TallyLevel>(i)) = std::int16_t(shown[i]);
         }
         // The button once a calculation has enabled it, the menu otherwise.
-        auto* button = Find<QPushButton>(MainScreen(), QStringLiteral("Command2"));
-        if (button->isEnabled())
-            button->click();
+        if (main.Command2()->isEnabled())
+            main.Command2()->click();
         else
-            Find<QAction>(MainScreen(), QStringLiteral("riep"))->trigger();
+            main.Action("riep")->trigger();
 
         QCOMPARE(Names(watcher.Seen()), windows);
         QCOMPARE(title, QStringLiteral("Riepilogo"));
@@ -195,22 +115,22 @@ private slots:
         };
         QCOMPARE(lines, expected);
         // Read, never written.
-        QCOMPARE((QList<int>{main.sca, main.maz, main.cin, main.lib, main.ane}), shown);
+        const std::array<int, 5> tally = main.Tally();
+        QCOMPARE(QList<int>(tally.begin(), tally.end()), shown);
     }
 
     void summaryReadsTheCountsAfreshOnEveryOpening()
     {
         RuntimeScope scope;
-        Form1& main = forms::Shared<Form1>();
-        MainScreen();
+        MainWindow main;
         QStringList firstLines;
         ModalWatcher watcher = Watch(QStringLiteral("Form2"), [&](QWidget* modal) {
             firstLines.append(Text(modal, QStringLiteral("Label1")));
         });
-        main.sca = 1;
-        main.Command2_Click();
-        main.sca = 2;
-        main.Command2_Click();
+        main.form.sca = 1;
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
+        main.form.sca = 2;
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
         QCOMPARE(firstLines, (QStringList{"Scalpi di Moon Tug: 1", "Scalpi di Moon Tug: 2"}));
     }
 
@@ -252,14 +172,14 @@ private slots:
         QFETCH(int, length);
         QCOMPARE(text.size(), length);
         RuntimeScope scope;
-        MainScreen();
+        MainWindow main;
         QString shown;
         QString title;
         ModalWatcher watcher = Watch(QStringLiteral("Form3"), [&](QWidget* modal) {
             title = modal->windowTitle();
             shown = Text(modal, label);
         });
-        Calculate(QStringLiteral("750"));
+        main.Calculate(QStringLiteral("750"));
         QCOMPARE(Names(watcher.Seen()), QStringList{QStringLiteral("Form3")});
         QCOMPARE(title, QStringLiteral("Occhio di tigre"));
         QCOMPARE(shown, text);
@@ -269,7 +189,7 @@ private slots:
     void aboutTexts()
     {
         RuntimeScope scope;
-        MainScreen();
+        MainWindow main;
         QList<QStringList> openings;
         QList<qint64> iconImages;
         ModalWatcher watcher = Watch(QStringLiteral("frmAbout"), [&](QWidget* modal) {
@@ -288,8 +208,8 @@ private slots:
             const QPalette version = Find<QLabel>(modal, QStringLiteral("lblVersion"))->palette();
             QVERIFY(!version.isBrushSet(QPalette::Active, QPalette::WindowText));
         });
-        forms::Shared<Form1>().abt_Click();
-        forms::Shared<Form1>().abt_Click();
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
 
         const QString credit = "Programma ideato e realizzato da" + Blanks(63) + "MORGOLIN";
         QCOMPARE(credit.size(), 103);
@@ -310,7 +230,7 @@ private slots:
     void aboutKeyboardFocus()
     {
         RuntimeScope scope;
-        MainScreen();
+        MainWindow main;
         QStringList focus;
         ModalWatcher watcher = Watch(QStringLiteral("frmAbout"), [&](QWidget* modal) {
             QVERIFY(QTest::qWaitForWindowActive(modal));
@@ -320,85 +240,97 @@ private slots:
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
         });
-        Open(QStringLiteral("frmAbout"));
+        main.Open(QStringLiteral("frmAbout"));
         QCOMPARE(focus, (QStringList{"cmdOK", "picIcon", "Picture1", "cmdOK"}));
     }
 
+    // Every way of closing each secondary window: it either closes for good
+    // (unloaded, destroyed, control back to the main window) or stays up and
+    // modal; it is never left hidden but loaded, with the modal Show waiting
+    // for ever.
     void closing_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("way");
-        QTest::addColumn<QString>("focus"); // where a key is pressed
+        QTest::addColumn<Way>("way");
+        QTest::addColumn<QString>("focus"); // where a key is pressed or the button clicked
         QTest::addColumn<bool>("closes");
+        const auto common = [](const char* window, const char* button) {
+            QTest::addRow("%s: %s", window, button) << window << Way::kButton << button << true;
+            QTest::addRow("%s: close()", window) << window << Way::kCloseCall << "" << true;
+            QTest::addRow("%s: system close", window) << window << Way::kSystemClose << "" << true;
+            QTest::addRow("%s: reject()", window) << window << Way::kReject << "" << true;
+            QTest::addRow("%s: unload", window) << window << Way::kUnload << "" << true;
+        };
         for (const char* window : {"Form2", "Form3"}) {
-            QTest::addRow("%s: Chiudi", window) << window << "click"
-                                                << "Command1" << true;
-            QTest::addRow("%s: close()", window) << window << "close"
-                                                 << "" << true;
-            QTest::addRow("%s: system close", window) << window << "system"
-                                                      << "" << true;
+            common(window, "Command1");
             // Neither a cancel nor a default button.
-            QTest::addRow("%s: Esc", window) << window << "Esc"
-                                             << "Command1" << false;
-            QTest::addRow("%s: Enter", window) << window << "Enter"
-                                               << "Command1" << false;
+            QTest::addRow("%s: Esc", window) << window << Way::kEsc << "Command1" << false;
+            QTest::addRow("%s: Enter", window) << window << Way::kEnter << "Command1" << false;
         }
-        QTest::newRow("frmAbout: OK") << "frmAbout"
-                                      << "click"
-                                      << "cmdOK" << true;
-        QTest::newRow("frmAbout: close()") << "frmAbout"
-                                           << "close"
-                                           << "" << true;
-        QTest::newRow("frmAbout: system close") << "frmAbout"
-                                                << "system"
-                                                << "" << true;
+        common("frmAbout", "cmdOK");
         for (const char* focus : {"cmdOK", "picIcon", "Picture1"}) {
-            QTest::addRow("frmAbout: Esc on %s", focus) << "frmAbout"
-                                                        << "Esc" << focus << true;
-            QTest::addRow("frmAbout: Enter on %s", focus) << "frmAbout"
-                                                          << "Enter" << focus << true;
+            QTest::addRow("frmAbout: Esc on %s", focus) << "frmAbout" << Way::kEsc << focus << true;
+            QTest::addRow("frmAbout: Enter on %s", focus)
+                << "frmAbout" << Way::kEnter << focus << true;
         }
     }
 
     void closing()
     {
         QFETCH(QString, window);
-        QFETCH(QString, way);
+        QFETCH(Way, way);
         QFETCH(QString, focus);
         QFETCH(bool, closes);
         RuntimeScope scope;
-        MainScreen();
-        forms::Form& form = FormNamed(window);
+        MainWindow main;
+        forms::Form& form = MainWindow::Secondary(window);
         bool closed = false;
         bool stillModal = false;
+        QPointer<QWidget> shown;
         ModalWatcher watcher = Watch(window, {}, [&](QWidget* modal) {
-            if (way == u"click") {
+            shown = modal;
+            switch (way) {
+            case Way::kButton:
                 Find<QPushButton>(modal, focus)->click();
-            } else if (way == u"close") {
+                break;
+            case Way::kCloseCall:
                 modal->close();
-            } else if (way == u"system") {
+                break;
+            case Way::kSystemClose:
                 modal->windowHandle()->close();
-            } else {
+                break;
+            case Way::kReject:
+                QVERIFY(qobject_cast<QDialog*>(modal));
+                static_cast<QDialog*>(modal)->reject();
+                break;
+            case Way::kUnload:
+                form.Unload();
+                break;
+            case Way::kEsc:
+            case Way::kEnter:
                 QVERIFY(QTest::qWaitForWindowActive(modal));
                 Find(modal, focus)->setFocus();
                 QCOMPARE(QApplication::focusWidget(), Find(modal, focus));
                 QTest::keyClick(QApplication::focusWidget(),
-                                way == u"Esc" ? Qt::Key_Escape : Qt::Key_Return);
+                                way == Way::kEsc ? Qt::Key_Escape : Qt::Key_Return);
+                break;
             }
             closed = !form.IsLoaded();
             stillModal = modal->isVisible() && QApplication::activeModalWidget() == modal;
             if (form.IsLoaded())
                 form.Unload();
         });
-        Open(window);
+        main.Open(window);
         QCOMPARE(closed, closes);
         QCOMPARE(stillModal, !closes);
         QVERIFY(!form.IsLoaded());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(shown.isNull()); // unloaded means destroyed, not merely hidden
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        QVERIFY(forms::Shared<Form1>().IsLoaded());
+        QVERIFY(main.form.IsLoaded() && main.window->isEnabled());
         // The main window takes input again: it opens the window anew, and
         // no other window came up in between.
-        Open(window);
+        main.Open(window);
         QCOMPARE(Names(watcher.Seen()), QStringList(2, window));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
@@ -406,20 +338,20 @@ private slots:
     void windowFrames_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::addColumn<int>("type");
+        QTest::addColumn<Qt::WindowType>("type");
         QTest::addColumn<bool>("icon");
-        QTest::newRow("Form2") << "Form2" << int(Qt::Tool) << false;
-        QTest::newRow("Form3") << "Form3" << int(Qt::Tool) << false;
-        QTest::newRow("frmAbout") << "frmAbout" << int(Qt::Dialog) << true;
+        QTest::newRow("Form2") << "Form2" << Qt::Tool << false;
+        QTest::newRow("Form3") << "Form3" << Qt::Tool << false;
+        QTest::newRow("frmAbout") << "frmAbout" << Qt::Dialog << true;
     }
 
     void windowFrames()
     {
         QFETCH(QString, window);
-        QFETCH(int, type);
+        QFETCH(Qt::WindowType, type);
         QFETCH(bool, icon);
         RuntimeScope scope;
-        QWidget* main = MainScreen();
+        MainWindow main;
         Qt::WindowFlags flags;
         QIcon windowIcon;
         QWidget* owner = nullptr;
@@ -432,15 +364,15 @@ private slots:
             modality = modal->windowModality();
             fixed = modal->minimumSize() == modal->maximumSize();
         });
-        Open(window);
-        QCOMPARE(int(flags & Qt::WindowType_Mask), type);
+        main.Open(window);
+        QCOMPARE(Qt::WindowType(int(flags & Qt::WindowType_Mask)), type);
         const Qt::WindowFlags titleAndClose
             = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
         QCOMPARE(flags & titleAndClose, titleAndClose);
         QVERIFY(!(flags & (Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint)));
         QCOMPARE(bool(flags & Qt::MSWindowsFixedSizeDialogHint), type == Qt::Dialog);
         QVERIFY(fixed);
-        QCOMPARE(owner, main);
+        QCOMPARE(owner, main.window);
         QCOMPARE(modality, Qt::ApplicationModal);
         if (icon)
             QVERIFY(windowIcon.availableSizes().contains(QSize(32, 32)));
@@ -452,18 +384,20 @@ private slots:
     {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name"); // empty: the client area
-        QTest::addColumn<QRect>("rect"); // pixels; the client area's x, y: -1 when free
-        const auto row = [](const char* window, const char* name, int x, int y, int w, int h) {
+        QTest::addColumn<QRect>("rect"); // pixels
+        QTest::addColumn<bool>("placed"); // false: the system places the window
+        const auto row = [](const char* window, const char* name, int x, int y, int w, int h,
+                            bool placed = true) {
             QTest::addRow("%s %s", window, *name ? name : "client")
-                << window << name << QRect(x, y, w, h);
+                << window << name << QRect(x, y, w, h) << placed;
         };
-        row("Form2", "", -1, -1, 169, 207);
+        row("Form2", "", 0, 0, 169, 207, false);
         for (int i = 0; i < 5; ++i)
             row("Form2", qPrintable(QStringLiteral("Label%1").arg(i + 1)), 16, 16 + 32 * i, 137,
                 17);
         row("Form2", "Command1", 16, 184, 137, 17);
 
-        row("Form3", "", -1, -1, 297, 361);
+        row("Form3", "", 0, 0, 297, 361, false);
         row("Form3", "Label1", 32, 8, 233, 57);
         row("Form3", "Image1", 48, 88, 21, 25);
         row("Form3", "Label2", 96, 88, 49, 57);
@@ -492,15 +426,17 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QString, name);
         QFETCH(QRect, rect);
+        QFETCH(bool, placed);
         RuntimeScope scope;
         // The About window stands still wherever the main window is.
-        MainScreen()->move(400, 300);
+        MainWindow main;
+        main.window->move(400, 300);
         QRect found;
         ModalWatcher watcher = Watch(window, [&](QWidget* modal) {
             found = name.isEmpty() ? modal->geometry() : Find(modal, name)->geometry();
         });
-        Open(window);
-        if (rect.x() < 0)
+        main.Open(window);
+        if (!placed)
             rect.moveTopLeft(found.topLeft());
         QCOMPARE(found, rect);
     }
@@ -537,7 +473,7 @@ private slots:
         const QImage expected = Picture(file, size);
         QVERIFY(!expected.isNull());
         RuntimeScope scope;
-        MainScreen();
+        MainWindow main;
         QImage shown;
         QImage screen;
         QRect content;
@@ -550,7 +486,7 @@ private slots:
             content = picture->contentsRect().translated(picture->pos());
             screen = modal->grab().toImage();
         });
-        Open(window);
+        main.Open(window);
         QCOMPARE(shown.size(), size);
         QVERIFY(shown == expected);
         // Unscaled, filling its box inside the border.
@@ -572,11 +508,11 @@ private slots:
     void aboutEtchedRule()
     {
         RuntimeScope scope;
-        MainScreen();
+        MainWindow main;
         QImage screen;
         ModalWatcher watcher = Watch(QStringLiteral("frmAbout"),
                                      [&](QWidget* modal) { screen = modal->grab().toImage(); });
-        Open(QStringLiteral("frmAbout"));
+        main.Open(QStringLiteral("frmAbout"));
         QVERIFY(!screen.isNull());
         const QColor grey(128, 128, 128);
         const QColor white(255, 255, 255);
@@ -601,10 +537,9 @@ private slots:
     {
         QFETCH(QString, window);
         RuntimeScope scope;
-        Form1& main = forms::Shared<Form1>();
-        MainScreen();
+        MainWindow main;
         // The widest counts there are.
-        main.sca = main.maz = main.cin = main.lib = main.ane = -32768;
+        main.form.sca = main.form.maz = main.form.cin = main.form.lib = main.form.ane = -32768;
         QStringList faults;
         int labels = 0;
         ModalWatcher watcher = Watch(window, [&](QWidget* modal) {
@@ -628,7 +563,7 @@ private slots:
                 }
             }
         });
-        Open(window);
+        main.Open(window);
         QVERIFY(labels > 0);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
     }
@@ -636,7 +571,7 @@ private slots:
     void screenshots()
     {
         RuntimeScope scope;
-        MainScreen();
+        MainWindow main;
         ModalWatcher watcher([](QWidget* modal) {
             if (modal->objectName() == u"Form3")
                 SaveScreenshot(modal, QStringLiteral("form3"));
@@ -645,12 +580,12 @@ private slots:
             else
                 SaveScreenshot(modal, QStringLiteral("frm_about"));
         });
-        Calculate(QStringLiteral("750"));
-        forms::Shared<Form1>().Command2_Click();
-        forms::Shared<Form1>().abt_Click();
+        main.Calculate(QStringLiteral("750"));
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
         QCOMPARE(Names(watcher.Seen()), (QStringList{"Form3", "Form2", "frmAbout"}));
     }
 };
 
-QTEST_MAIN(TestDialogs)
+QTEST_MAIN_WATCHED(TestDialogs)
 #include "test_dialogs.moc"

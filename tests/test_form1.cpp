@@ -1,22 +1,21 @@
 #include "fixture.h"
-#include "main_window.h"
+#include "oracle.h"
 
 #include "forms/label.h"
 #include "forms/line.h"
 #include "forms/progress_bar.h"
-#include "ui/main/form1.h"
 
-#include <QAction>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QRandomGenerator>
 
 #include <array>
 
 namespace {
+
+static_assert(oracle::kRefusedByBar == forms::kInvalidPropertyValue
+              && oracle::kOverflow == forms::kOverflow);
 
 const std::array<const char*, 5> kCounts
     = {"LabelScalpi", "LabelMazze", "LabelCintole", "LabelLibri", "LabelAnelli"};
@@ -52,24 +51,32 @@ Snapshot Take(const MainWindow& main)
     return s;
 }
 
-// What a successful calculation of s shows.
+// What the window shows after a calculation, given what it showed before:
+// each level's label, bar and shortfall as far as the calculation got.
+Snapshot Shown(const Snapshot& before, const oracle::Calculation& c)
+{
+    Snapshot shown = before;
+    shown.counts.resize(5);
+    shown.shortfalls.resize(5);
+    shown.bars.resize(5);
+    for (int i = 0; i < 5; ++i) {
+        if (i < c.shown)
+            shown.counts[i] = kCaptions[i] + QString::number(c.counts[i]);
+        if (i < c.barsSet)
+            shown.bars[i] = float(c.counts[i]);
+        if (i < c.formed)
+            shown.shortfalls[i] = QString::number(c.shortfalls[i]);
+    }
+    shown.tally = c.counts;
+    shown.calcola = false;
+    shown.riepilogo = c.error == 0;
+    return shown;
+}
+
+// What a calculation of s (0..750) shows, whatever was there before.
 Snapshot Calculated(int s)
 {
-    CollectionTally tally;
-    tally.SetScalps(static_cast<std::int16_t>(s));
-    Snapshot expected;
-    for (int i = 0; i < 5; ++i) {
-        const auto level = static_cast<TallyLevel>(i);
-        expected.counts << kCaptions[i] + QString::number(tally.Count(level));
-        expected.shortfalls << QString::number(tally.Shortfall(level));
-        expected.bars << float(tally.Count(level));
-        expected.tally[i] = tally.Count(level);
-        if (i < 4)
-            tally.Exchange(level);
-    }
-    expected.calcola = false;
-    expected.riepilogo = true;
-    return expected;
+    return Shown({}, oracle::Calculate(s, oracle::Bars::kChecked));
 }
 
 } // namespace
@@ -83,17 +90,19 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("box");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("align"); // 0 left, 1 centre, 2 right; -1 not a label
+        QTest::addColumn<Qt::Alignment>("align"); // of a label's text
+        const Qt::Alignment left = Qt::AlignLeft, centre = Qt::AlignHCenter, right = Qt::AlignRight,
+                            none;
         auto add = [](const char* name, int l, int t, int w, int h, const char* text = "",
-                      int align = 0) {
+                      Qt::Alignment align = Qt::AlignLeft) {
             QTest::newRow(name) << QString::fromLatin1(name)
                                 << QRect(l / 15, t / 15, w / 15, h / 15) << QString::fromUtf8(text)
                                 << align;
         };
         add("Label1", 2520, 240, 735, 255, "Scalpi");
-        add("Text1", 2520, 480, 735, 285, "", -1);
-        add("Command1", 3480, 480, 975, 255, "Calcola", -1);
-        add("Command2", 4800, 480, 975, 255, "Riepilogo", -1);
+        add("Text1", 2520, 480, 735, 285, "", none);
+        add("Command1", 3480, 480, 975, 255, "Calcola", none);
+        add("Command2", 4800, 480, 975, 255, "Riepilogo", none);
         const char* designCounts[]
             = {"Scalpi di Moon Tug: ", "Mazze di skraugbashor: ", "Cinture di forza Skraug: ",
                "Libri del collezionista: ", "Anelli del leone: "};
@@ -109,18 +118,19 @@ private slots:
                                        {"0", "1", "2"}};
         for (int k = 0; k < 5; ++k) {
             add(kCounts[k], 240, 1080 + 1200 * k, k < 2 ? 3375 : 3255, 255, designCounts[k]);
-            add(kShortfalls[k], 5640, 1080 + 1200 * k, 1575, 255, "", 2);
-            add(kBars[k], 120, 1560 + 1200 * k, 7095, 255, "", -1);
-            add(scale[k][0], 120, 1800 + 1200 * k, 255, 255, scaleText[k][0], 0);
-            add(scale[k][1], 3480, 1800 + 1200 * k, 255, 255, scaleText[k][1], 1);
-            add(scale[k][2], 6960, 1800 + 1200 * k, 255, 255, scaleText[k][2], k == 4 ? 2 : 1);
+            add(kShortfalls[k], 5640, 1080 + 1200 * k, 1575, 255, "", right);
+            add(kBars[k], 120, 1560 + 1200 * k, 7095, 255, "", none);
+            add(scale[k][0], 120, 1800 + 1200 * k, 255, 255, scaleText[k][0], left);
+            add(scale[k][1], 3480, 1800 + 1200 * k, 255, 255, scaleText[k][1], centre);
+            add(scale[k][2], 6960, 1800 + 1200 * k, 255, 255, scaleText[k][2],
+                k == 4 ? right : centre);
         }
         // Rules: x 120 up to (not including) 7200, one pixel high.
         for (int k = 0; k < 6; ++k) {
             const QByteArray name = "Line" + QByteArray::number(k + 1);
             QTest::newRow(name.constData())
                 << QString::fromLatin1(name) << QRect(8, (960 + 1200 * k) / 15, 472, 1) << QString()
-                << -1;
+                << none;
         }
     }
 
@@ -129,7 +139,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QRect, box);
         QFETCH(QString, text);
-        QFETCH(int, align);
+        QFETCH(Qt::Alignment, align);
         RuntimeScope scope;
         MainWindow main;
         QWidget* control = main.window->findChild<QWidget*>(name);
@@ -139,8 +149,7 @@ private slots:
         QVERIFY(control->isVisible());
         if (auto* label = qobject_cast<QLabel*>(control)) {
             QCOMPARE(label->text(), text);
-            const Qt::Alignment expected[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
-            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, expected[align]);
+            QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, align);
             QCOMPARE(label->focusPolicy(), Qt::NoFocus);
             QCOMPARE(label->frameShape(), QFrame::NoFrame);
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {
@@ -148,8 +157,16 @@ private slots:
             QVERIFY(!button->isDefault() && !button->autoDefault());
             QVERIFY(button->shortcut().isEmpty());
         } else if (auto* line = qobject_cast<forms::Line*>(control)) {
-            QCOMPARE(line->Dotted(), name != QLatin1String("Line1"));
+            const bool dotted = name != QLatin1String("Line1");
+            QCOMPARE(line->Dotted(), dotted);
             QCOMPARE(line->focusPolicy(), Qt::NoFocus);
+            // Drawn so: every pixel of the rule in the text colour, or every other one.
+            const QImage shot = main.window->grab().toImage();
+            const QColor ink = line->palette().color(QPalette::WindowText);
+            const QPoint at = line->mapTo(main.window, QPoint(0, 0));
+            for (int x = 0; x < box.width(); ++x)
+                QVERIFY2((shot.pixelColor(at + QPoint(x, 0)) == ink) == (!dotted || x % 2 == 0),
+                         qPrintable(QString::number(x)));
         }
     }
 
@@ -168,7 +185,11 @@ private slots:
         QVERIFY(flags & Qt::WindowMinimizeButtonHint);
         QVERIFY(flags & Qt::WindowCloseButtonHint);
         QVERIFY(!main.Get<QLabel>("Label1")->text().contains(u'&'));
-        QCOMPARE(main.Command1()->cursor().pixmap().size(), QSize(32, 32));
+        // The calculate button's own cursor picture, pointing with the pixel at 2, 2.
+        const QCursor cursor = main.Command1()->cursor();
+        QCOMPARE(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 Picture(QStringLiteral(":/assets/cursor.ico"), QSize(32, 32)));
+        QCOMPARE(cursor.hotSpot(), QPoint(2, 2));
         QCOMPARE(main.Text1()->text(), QString());
         for (const char* bar : kBars) {
             QCOMPARE(main.Get<forms::ProgressBar>(bar)->Value(), 0.0f);
@@ -249,13 +270,16 @@ private slots:
         QVERIFY(!main.Command2()->isEnabled());
     }
 
-    // Each row: what is typed, what the window shows afterwards.
+    // Each row: what is typed, the error that ends the calculation (0 for
+    // none), the count it converts to.
     void calculation_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("outcome"); // 0 calculated, 1 error box, 2 refused quietly
-        QTest::addColumn<int>("scalps"); // tally's sca afterwards
+        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("scalps");
         QTest::addColumn<bool>("reward");
+        const int refused = forms::kInvalidPropertyValue, mismatch = forms::kTypeMismatch,
+                  overflow = forms::kOverflow;
         QTest::newRow("750") << "750" << 0 << 750 << true;
         QTest::newRow("0") << "0" << 0 << 0 << false;
         QTest::newRow("1") << "1" << 0 << 1 << false;
@@ -264,24 +288,31 @@ private slots:
         QTest::newRow("749") << "749" << 0 << 749 << false;
         QTest::newRow("+750 with blanks") << " +750 " << 0 << 750 << true;
         QTest::newRow("0750") << "0750" << 0 << 750 << true;
-        QTest::newRow("751") << "751" << 1 << 751 << false;
-        QTest::newRow("800") << "800" << 1 << 800 << false;
-        QTest::newRow("-1") << "-1" << 1 << -1 << false;
-        QTest::newRow("32767") << "32767" << 1 << 32767 << false;
-        QTest::newRow("-32768") << "-32768" << 1 << -32768 << false;
-        QTest::newRow("letters") << "abc" << 2 << 0 << false;
-        QTest::newRow("empty") << "" << 2 << 0 << false;
-        QTest::newRow("32768") << "32768" << 2 << 0 << false;
-        QTest::newRow("fraction") << "7.5" << 2 << 0 << false;
-        QTest::newRow("huge") << QString(200, u'9') << 2 << 0 << false;
+        QTest::newRow("751") << "751" << refused << 751 << false;
+        QTest::newRow("800") << "800" << refused << 800 << false;
+        QTest::newRow("-1") << "-1" << refused << -1 << false;
+        QTest::newRow("32767") << "32767" << refused << 32767 << false;
+        QTest::newRow("-32768") << "-32768" << refused << -32768 << false;
+        QTest::newRow("letters") << "abc" << mismatch << 0 << false;
+        QTest::newRow("empty") << "" << mismatch << 0 << false;
+        QTest::newRow("32768") << "32768" << overflow << 0 << false;
+        QTest::newRow("fraction") << "7.5" << mismatch << 0 << false;
+        QTest::newRow("huge") << QString(200, u'9') << overflow << 0 << false;
     }
 
     void calculation()
     {
         QFETCH(QString, text);
-        QFETCH(int, outcome);
+        QFETCH(int, error);
         QFETCH(int, scalps);
         QFETCH(bool, reward);
+        // A text that is no number stops the calculation before it produces anything.
+        const std::int32_t converted
+            = forms::Trap([&] { QCOMPARE(int{forms::CInt(text)}, scalps); });
+        const oracle::Calculation expected
+            = converted ? oracle::Calculation{.error = converted}
+                        : oracle::Calculate(scalps, oracle::Bars::kChecked);
+        QCOMPARE(expected.error, error);
         RuntimeScope scope;
         MainWindow main;
         // A previous result on screen, to see what a failure leaves.
@@ -296,34 +327,20 @@ private slots:
             reachedDuringReward = Take(main) == Calculated(750);
         });
         main.Command1()->click();
-        const Snapshot after = Take(main);
+        QCOMPARE(Take(main), Shown(before, expected));
 
         const QList<ModalSeen>& seen = watcher.Seen();
-        if (outcome == 0) {
-            QCOMPARE(after, Calculated(scalps));
-            QCOMPARE(seen.size(), reward ? 1 : 0);
-            if (reward) {
-                QCOMPARE(seen.first().objectName, QStringLiteral("Form3"));
-                QVERIFY(reachedDuringReward);
-            }
-            return;
-        }
-        Snapshot expected = before;
-        expected.calcola = expected.riepilogo = false;
-        expected.tally = {scalps, 0, 0, 0, 0};
-        if (outcome == 1) {
-            // The count label is written before the bar refuses the count.
-            expected.counts[0] = QStringLiteral("Scalpi di Moon Tug: ") + QString::number(scalps);
-            QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen.size(), reward || error == forms::kInvalidPropertyValue ? 1 : 0);
+        if (reward) {
+            QCOMPARE(seen.first().objectName, QStringLiteral("Form3"));
+            QVERIFY(reachedDuringReward);
+        } else if (error == forms::kInvalidPropertyValue) {
             QCOMPARE(seen.first().title, QStringLiteral("Errore 380"));
             QCOMPARE(seen.first().text,
                      QStringLiteral("Il numero massimo di scalpi collezionabile è 750"));
             QCOMPARE(seen.first().icon, int(QMessageBox::Critical));
             QCOMPARE(seen.first().buttons, 1);
-        } else {
-            QCOMPARE(seen.size(), 0);
         }
-        QCOMPARE(after, expected);
     }
 
     void editingKeepsResults()
@@ -356,7 +373,7 @@ private slots:
         MainWindow main;
         main.Text1()->setText(QStringLiteral("750"));
         if (state == "waiting")
-            main.form.Form_Load();
+            QVERIFY_THROWS_NO_EXCEPTION(main.form.Form_Load());
         else if (state == "calculated") {
             ModalWatcher closeReward;
             main.Command1()->click();
@@ -369,7 +386,8 @@ private slots:
             QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("Form3"));
         }
         {
-            main.form.Form_Load(); // both buttons off: the summary still opens
+            // Both buttons off: the summary still opens.
+            QVERIFY_THROWS_NO_EXCEPTION(main.form.Form_Load());
             ModalWatcher watcher;
             main.Action("riep")->trigger();
             QCOMPARE(watcher.Seen().size(), 1);
@@ -415,7 +433,7 @@ private slots:
         QVERIFY(!main.Command1()->isEnabled() && !main.Command2()->isEnabled());
     }
 
-    // Random counts, some outside the bars' range, against the tally.
+    // Random counts, some outside the bars' range, against the oracle.
     void seededRandomRun()
     {
         RuntimeScope scope;
@@ -430,17 +448,11 @@ private slots:
                 main.Command1()->click();
             else
                 main.Action("clac")->trigger();
+            const oracle::Calculation expected = oracle::Calculate(s, oracle::Bars::kChecked);
             const Snapshot now = Take(main);
-            if (s >= 0 && s <= 750) {
-                QCOMPARE(now, Calculated(s));
-                QCOMPARE(watcher.Seen().size(), s == 750 ? 1 : 0);
-                last = now;
-            } else {
-                QCOMPARE(watcher.Seen().size(), 1);
-                QCOMPARE(now.tally, (std::array<int, 5>{s, 0, 0, 0, 0}));
-                QCOMPARE(now.bars, last.bars);
-                QCOMPARE(now.shortfalls, last.shortfalls);
-            }
+            QCOMPARE(now, Shown(last, expected));
+            QCOMPARE(watcher.Seen().size(), expected.error || s == 750 ? 1 : 0);
+            last = now;
         }
     }
 
@@ -485,5 +497,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestForm1)
+QTEST_MAIN_WATCHED(TestForm1)
 #include "test_form1.moc"
