@@ -506,7 +506,12 @@ private slots:
         QFile file(QStringLiteral(RC_FILE));
         QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
         const QString rc = QString::fromUtf8(file.readAll());
-        QVERIFY(rc.contains(QStringLiteral("1 ICON \"")));
+        // Italian throughout; the icon comes as raw resources with fixed ids.
+        QVERIFY(rc.contains(QStringLiteral("LANGUAGE 0x10, 0x1")));
+        QVERIFY(rc.contains(QStringLiteral("#include \"bottinaro_icon.rc\"")));
+        static const QRegularExpression iconStatement(QStringLiteral("^\\s*\\w+\\s+ICON\\b"),
+                                                      QRegularExpression::MultilineOption);
+        QVERIFY(!rc.contains(iconStatement));
         QVERIFY(rc.contains(QStringLiteral("FILEVERSION 1,3,0,2")));
         QVERIFY(rc.contains(QStringLiteral("PRODUCTVERSION 1,3,0,2")));
         QVERIFY(rc.contains(QStringLiteral("FILEOS 0x4L")));
@@ -576,8 +581,18 @@ private slots:
             QVERIFY2(value > key && value - key < 64, qPrintable(pair[1]));
             at = value;
         }
-        // Icon group 1 (type 14) is there too.
-        QVERIFY(bytes.contains(QByteArray::fromHex("ffff0e00ffff0100")));
+        // Icon group 1 (type 14) and its images 30001-30005 (type 3), in
+        // Italian: after type and name come data version, flags, language.
+        const auto header = [](quint16 type, quint16 id) {
+            QByteArray bytes = QByteArray::fromHex("ffff0000ffff00000000000030101004");
+            qToLittleEndian(type, bytes.data() + 2);
+            qToLittleEndian(id, bytes.data() + 6);
+            return bytes;
+        };
+        QVERIFY(bytes.contains(header(14, 1)));
+        for (quint16 id = 30001; id <= 30005; ++id)
+            QVERIFY2(bytes.contains(header(3, id)), qPrintable(QString::number(id)));
+        QVERIFY(!bytes.contains(QByteArray::fromHex("ffff0300ffff0100")));
     }
 };
 
