@@ -37,6 +37,14 @@ std::size_t HeapInUse()
 {
 #ifdef STRESS_ASAN
     return __sanitizer_get_current_allocated_bytes();
+#elif defined(_WIN32)
+    // The C runtime's heap has no summary: add up the blocks in use.
+    _HEAPINFO block{};
+    std::size_t used = 0;
+    while (_heapwalk(&block) == _HEAPOK)
+        if (block._useflag == _USEDENTRY)
+            used += block._size;
+    return used;
 #else
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;

@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""Builds the NSIS installer with cpack, installs it silently under Wine,
+checks that the program and its Start-menu shortcut are in place, then
+uninstalls silently and checks that both are gone.
+Usage: check_installer.py <build dir> <wine-run.sh> <wine prefix>"""
+
+import filecmp
+import glob
+import os
+import shutil
+import subprocess
+import sys
+
+build, wine_run, prefix = sys.argv[1:4]
+out = os.path.join(build, "installer-check")
+shutil.rmtree(out, ignore_errors=True)
+subprocess.run(["cpack", "-G", "NSIS", "-C", "Release", "-B", out], cwd=build, check=True,
+               stdout=subprocess.DEVNULL)
+setups = glob.glob(os.path.join(out, "Bottinaro-*-win64-setup.exe"))
+if len(setups) != 1:
+    sys.exit(f"expected one Bottinaro-<version>-win64-setup.exe in {out}, found {setups}")
+
+drive_c = os.path.join(prefix, "drive_c")
+folder = os.path.join(drive_c, "Program Files", "Bottinaro")
+program = os.path.join(folder, "Bottinaro132.exe")
+target = "C:\\Program Files\\Bottinaro\\Bottinaro132.exe"
+
+
+def wine(*args):
+    subprocess.run([wine_run, prefix, *args], check=True)
+    # The uninstaller hands over to a copy of itself: wait for every process.
+    subprocess.run(["wineserver", "--wait"], env=dict(os.environ, WINEPREFIX=prefix), check=True)
+
+
+def shortcuts():
+    return [path for path in glob.glob(os.path.join(drive_c, "**", "*.lnk"), recursive=True)
+            if "Start Menu" in path and os.path.basename(path) == "Bottinaro.lnk"]
+
+
+failures = []
+# A run cut short earlier may have left it installed.
+if os.path.exists(os.path.join(folder, "Uninstall.exe")):
+    wine(os.path.join(folder, "Uninstall.exe"), "/S")
+
+wine(setups[0], "/S")
+if not os.path.isfile(program):
+    failures.append(f"not installed: {program}")
+elif not filecmp.cmp(program, os.path.join(build, "Bottinaro132.exe"), shallow=False):
+    failures.append("the installed Bottinaro132.exe is not the one built")
+links = shortcuts()
+if len(links) != 1:
+    failures.append(f"expected one Start-menu shortcut Bottinaro.lnk, found {links}")
+else:
+    with open(links[0], "rb") as file:
+        link = file.read().lower()
+    if target.lower().encode("mbcs" if os.name == "nt" else "latin-1") not in link \
+            and target.lower().encode("utf-16-le") not in link:
+        failures.append(f"{links[0]} does not point to {target}")
+uninstaller = os.path.join(folder, "Uninstall.exe")
+if not os.path.isfile(uninstaller):
+    failures.append("no uninstaller")
+else:
+    wine(uninstaller, "/S")
+    if os.path.exists(program):
+        failures.append("the uninstaller left Bottinaro132.exe")
+    if shortcuts():
+        failures.append(f"the uninstaller left the shortcut {shortcuts()}")
+
+for failure in failures:
+    print("FAIL:", failure)
+if not failures:
+    print(f"PASS: {os.path.basename(setups[0])} installs silently to {target} with a"
+          " Start-menu shortcut to it, and uninstalls silently")
+sys.exit(1 if failures else 0)
