@@ -202,7 +202,7 @@ private slots:
         QTest::newRow("one-line box runs on")
             << QRect(10, 10, 60, 17) << mazze << left << false << true;
         QTest::newRow("would leave the window: wraps")
-            << QRect(150, 10, 120, 17) << mazze << left << true << false;
+            << QRect(170, 10, 100, 17) << mazze << left << true << false;
         // Height 0: a box two lines high, which the text outgrows when it wraps.
         QTest::newRow("tall box wraps") << QRect(10, 10, 90, 0) << mazze << left << true << false;
         QTest::newRow("blank runs break")
@@ -218,6 +218,7 @@ private slots:
         QFETCH(Qt::Alignment, align);
         QFETCH(bool, wrapped);
         QFETCH(bool, pastRight);
+        RuntimeScope scope; // the program's own font, as in its windows
         QWidget window;
         window.resize(280, 100);
         forms::Label label(&window);
