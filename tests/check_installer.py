@@ -1,22 +1,25 @@
 #!/usr/bin/env python3
-"""Builds the NSIS installer with cpack, installs it silently under Wine,
+"""Installs the NSIS installer of this build silently under Wine (made with
+cpack first when packages/ lacks it or it is older than the .exe),
 checks that the program and its Start-menu shortcut are in place, then
 uninstalls silently and checks that both are gone.
 Usage: check_installer.py <build dir> <wine-run.sh> <wine prefix>"""
 
-import filecmp
 import glob
 import os
-import shutil
 import subprocess
 import sys
 
 build, wine_run, prefix = sys.argv[1:4]
-out = os.path.join(build, "installer-check")
-shutil.rmtree(out, ignore_errors=True)
-subprocess.run(["cpack", "-G", "NSIS", "-C", "Release", "-B", out], cwd=build, check=True,
-               stdout=subprocess.DEVNULL)
+out = os.path.join(build, "packages")
+built = os.path.join(build, "Bottinaro132.exe")
 setups = glob.glob(os.path.join(out, "Bottinaro-*-win64-setup.exe"))
+if len(setups) != 1 or os.path.getmtime(setups[0]) < os.path.getmtime(built):
+    for old in setups:
+        os.remove(old)
+    subprocess.run(["cpack", "-G", "NSIS", "-C", "Release"], cwd=build, check=True,
+                   stdout=subprocess.DEVNULL)
+    setups = glob.glob(os.path.join(out, "Bottinaro-*-win64-setup.exe"))
 if len(setups) != 1:
     sys.exit(f"expected one Bottinaro-<version>-win64-setup.exe in {out}, found {setups}")
 
@@ -45,8 +48,9 @@ if os.path.exists(os.path.join(folder, "Uninstall.exe")):
 wine(setups[0], "/S")
 if not os.path.isfile(program):
     failures.append(f"not installed: {program}")
-elif not filecmp.cmp(program, os.path.join(build, "Bottinaro132.exe"), shallow=False):
-    failures.append("the installed Bottinaro132.exe is not the one built")
+elif subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__),
+                                                   "check_pe_resources.py"), program]).returncode:
+    failures.append("the installed Bottinaro132.exe is not Bottinaro's")
 links = shortcuts()
 if len(links) != 1:
     failures.append(f"expected one Start-menu shortcut Bottinaro.lnk, found {links}")

@@ -13,6 +13,11 @@ prefix=$build_dir/wine
 mkdir -p "$out"
 
 if [ -z "${BOTTINARO_IN_XVFB:-}" ]; then
+    for package in imagemagick x11-utils; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
+            || DEBIAN_FRONTEND=noninteractive $( [ "$(id -u)" -eq 0 ] || echo sudo) \
+                apt-get install -y -qq --no-install-recommends "$package"
+    done
     exec env BOTTINARO_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build_dir"
 fi
 
@@ -29,7 +34,7 @@ for _ in $(seq 100); do
     sleep 0.2
 done
 sleep 2 # the first paint
-xwd -root -silent | convert xwd:- "$out/bottinaro132-wine-desktop.png"
+import -window root "$out/bottinaro132-wine-desktop.png"
 WINEPREFIX=$prefix wineserver -k || true
 wait "$wine_pid" 2>/dev/null || true
 ls -l "$out"

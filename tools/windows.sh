@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build, cross-compiled here: prepares the toolchain (Qt 6.4.2
 # for mingw-w64, Wine, NSIS), configures build-windows/, builds
-# Bottinaro132.exe and the tests, runs the suite under Wine and makes the
-# zip and the installer in build-windows/packages/.
+# Bottinaro132.exe and the tests, makes the zip and the installer in
+# build-windows/packages/ and runs the suite under Wine.
 #   tools/windows.sh [--screenshots]
 # --screenshots also pictures the four windows as Wine draws them, on a
 # virtual X display, into build-windows/screenshots/.
@@ -28,13 +28,15 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
 fi
 cmake --build "$build_dir" -j"$jobs"
 
+# The packages first: the suite installs the installer.
+rm -f "$build_dir"/packages/Bottinaro-*
+(cd "$build_dir" && cpack -C Release >/dev/null)
+ls -l "$build_dir"/packages/*.zip "$build_dir"/packages/*-setup.exe
+
 # Wine runs the tests; the prefix (build-windows/wine) is made on first use.
 time_start=$(date +%s)
 ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j"$jobs"
 echo "Suite under Wine: $(($(date +%s) - time_start)) s"
-
-(cd "$build_dir" && cpack -C Release)
-ls -l "$build_dir"/packages/*.zip "$build_dir"/packages/*-setup.exe
 
 if $screenshots; then
     tools/windows-screenshots.sh "$build_dir"

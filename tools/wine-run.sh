@@ -25,6 +25,9 @@ if [ ! -f "$WINEPREFIX/.bottinaro-ready" ]; then
         if [ ! -f "$WINEPREFIX/.bottinaro-ready" ]; then
             wineboot --init >/dev/null 2>&1
             wineserver --wait
+            # Wine's own Tahoma and the rest, where Windows keeps its fonts:
+            # from its data folder alone Wine does not list them to programs.
+            cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
             touch "$WINEPREFIX/.bottinaro-ready"
         fi
     ) 9>"$WINEPREFIX.lock"
