@@ -20,7 +20,9 @@ if len(setups) != 1 or os.path.getmtime(setups[0]) < os.path.getmtime(built):
     subprocess.run(["cpack", "-G", "NSIS", "-C", "Release"], cwd=build, check=True,
                    stdout=subprocess.DEVNULL)
     setups = glob.glob(os.path.join(out, "Bottinaro-*-win64-setup.exe"))
-if len(setups) != 1:
+if len(setups) == 1:
+    os.chmod(setups[0], 0o755)  # Wine starts only executable files
+else:
     sys.exit(f"expected one Bottinaro-<version>-win64-setup.exe in {out}, found {setups}")
 
 drive_c = os.path.join(prefix, "drive_c")
