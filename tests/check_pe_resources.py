@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Reads the resource directory of the built Bottinaro132.exe and checks what
-Windows shows of it: the GUI subsystem, the Italian version block with its
-fixed fields and seven strings in order, and icon group 1 with its five
-images 30001-30005. Usage: check_pe_resources.py Bottinaro132.exe"""
+"""Reads the built Bottinaro132.exe and checks what Windows shows of it: one
+file (only system DLLs imported), the GUI subsystem, the Italian version
+block with its fixed fields and seven strings in order, and icon group 1
+with its five images 30001-30005. Usage: check_pe_resources.py <exe>"""
 
+import re
 import struct
 import sys
 
@@ -41,6 +42,18 @@ def resources(image):
             if address <= rva < address + max(size, 1):
                 return raw + rva - address
         sys.exit(f"RVA {rva:#x} in no section")
+
+    # Imports: Windows' own DLLs only, no Qt or mingw runtime beside the .exe.
+    import_rva = struct.unpack_from("<I", image, directories + 1 * 8)[0]
+    at = offset(import_rva)
+    while True:
+        name_rva = struct.unpack_from("<I", image, at + 12)[0]
+        if not name_rva:
+            break
+        start = offset(name_rva)
+        dll = image[start:image.index(b"\0", start)].decode("ascii")
+        check(not re.match(r"(?i)(qt|libstdc|libgcc|libwinpthread)", dll), f"imports {dll}")
+        at += 20
 
     base = offset(rsrc_rva)
 
@@ -142,7 +155,7 @@ def main():
     for failure in failures:
         print("FAIL:", failure)
     if not failures:
-        print("PASS: subsystem, version block, icon group 1 with images 30001-30005, all Italian")
+        print("PASS: system DLLs only, GUI subsystem, version block, icon group 1 with images 30001-30005, all Italian")
     return 1 if failures else 0
 
 

@@ -23,7 +23,7 @@ if [ -z "${BOTTINARO_IN_XVFB:-}" ]; then
 fi
 export WINEPREFIX=$build_dir/wine WINEDEBUG=-all
 tools/wine-run.sh "$WINEPREFIX" cmd /c exit 0 # makes the prefix if needed
-wineserver -p
+wineserver -p 2>/dev/null || true # may be up already
 trap 'wineserver -k' EXIT
 
 # Milliseconds from start to the window called $2 being mapped.
