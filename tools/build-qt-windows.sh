@@ -15,6 +15,7 @@ packages=(
     g++-mingw-w64-x86-64-posix    # Qt needs the posix thread model
     wine wine64 fonts-wine        # runs the suite; Wine's Tahoma instead of a serif fallback
     nsis                          # the installer
+    python3                       # the checks of the .exe and the installer
     xvfb xauth                    # a display for the screenshots
 )
 sudo=()

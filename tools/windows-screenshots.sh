@@ -3,12 +3,13 @@
 # draws them with Qt's Windows platform plugin (Windows fonts through GDI,
 # Windows style) under Wine on a virtual X display, and saves each window;
 # then Bottinaro132.exe itself runs in a Wine desktop, captured whole with
-# its frame and title bar.
+# its frame and title bar. Into build-windows/screenshots/display/.
 #   tools/windows-screenshots.sh [build dir]     (default build-windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=$(realpath "${1:-build-windows}")
-out=$build_dir/screenshots
+# The suite's offscreen pictures go to screenshots/ itself.
+out=$build_dir/screenshots/display
 prefix=$build_dir/wine
 mkdir -p "$out"
 

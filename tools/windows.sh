@@ -5,7 +5,7 @@
 # build-windows/packages/ and runs the suite under Wine.
 #   tools/windows.sh [--screenshots]
 # --screenshots also pictures the four windows as Wine draws them, on a
-# virtual X display, into build-windows/screenshots/.
+# virtual X display, into build-windows/screenshots/display/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
