@@ -9,6 +9,9 @@
 #include <QDialog>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLocale>
+#include <QPushButton>
+#include <QTranslator>
 
 namespace forms {
 
@@ -40,6 +43,16 @@ void InitApplication()
     font.setPointSizeF(kDialogFontPoints);
     QApplication::setFont(font);
     InstallAccessibleFactory();
+    // Qt's own texts (the text box's context menu, the message box's button)
+    // in Italian like the rest; the catalogue is built into the program.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    static const bool translated = [] {
+        auto* translator = new QTranslator(qApp);
+        return translator->load(QStringLiteral(":/i18n/qtbase_it.qm"))
+               && QCoreApplication::installTranslator(translator);
+    }();
+    if (!translated)
+        qWarning("Qt's Italian texts are missing from the resources");
 }
 
 Form::~Form()
@@ -58,6 +71,10 @@ void Form::Load()
     // reaching the filter: a modal Show would wait for ever.
     if (auto* dialog = qobject_cast<QDialog*>(window_.data()))
         connect(dialog, &QDialog::finished, this, &Form::Unload);
+    // Enter presses the push button that has the focus, as on Windows;
+    // none is made a default button by this.
+    for (QPushButton* button : window_->findChildren<QPushButton*>())
+        button->installEventFilter(this);
     Form_Load();
 }
 
@@ -100,6 +117,17 @@ void Form::Unload()
 
 bool Form::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && watched != window_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            // A held key presses once.
+            if (!key->isAutoRepeat())
+                button->click();
+            return true;
+        }
+    }
     if (watched != window_)
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Close) {

@@ -263,9 +263,9 @@ private slots:
         };
         for (const char* window : {"Form2", "Form3"}) {
             common(window, "Command1");
-            // Neither a cancel nor a default button.
+            // No cancel button; Enter presses the focused button.
             QTest::addRow("%s: Esc", window) << window << Way::kEsc << "Command1" << false;
-            QTest::addRow("%s: Enter", window) << window << Way::kEnter << "Command1" << false;
+            QTest::addRow("%s: Enter", window) << window << Way::kEnter << "Command1" << true;
         }
         common("frmAbout", "cmdOK");
         for (const char* focus : {"cmdOK", "picIcon", "Picture1"}) {

@@ -10,6 +10,7 @@
 packages=(
     cmake g++ make pkgconf
     qt6-base-dev qt6-base-dev-tools
+    qt6-translations-l10n          # Qt's own texts in Italian, built into the program
     fonts-dejavu-core              # text measures the same everywhere
     binutils-mingw-w64-x86-64      # compiles the Windows resource script in a test
     desktop-file-utils appstream   # validate the desktop entry and metadata
