@@ -7,6 +7,7 @@
 #include "ui_frm_about.h"
 
 #include <QDialog>
+#include <QEvent>
 
 namespace {
 // Where the client area's top-left corner goes, whatever the owner's place.
@@ -40,7 +41,50 @@ QWidget* frmAbout::BuildWindow()
     // OK is the default and the cancel button: Enter and Esc press it.
     SetCancelButton(ui->cmdOK);
     connect(ui->cmdOK, &QPushButton::clicked, this, Handler(&frmAbout::cmdOK_Click));
+    storedTitle_ = ui->lblTitle->palette();
+    storedDescription_ = ui->lblDescription->palette();
+    storedDisclaimer_ = ui->lblDisclaimer->palette();
+    storedShadow_ = ui->Line1_1->palette();
+    storedLight_ = ui->Line1_0->palette();
+    followsDark_ = false;
+    // Later palette changes reach eventFilter(), which Load() installs.
+    FollowPalette(window);
     return window;
+}
+
+void frmAbout::FollowPalette(QWidget* window)
+{
+    const QPalette& own = window->palette();
+    const bool dark
+        = own.color(QPalette::Window).lightness() < own.color(QPalette::WindowText).lightness();
+    // Stored colours stay untouched until a dark palette has been followed.
+    if (!dark && !followsDark_)
+        return;
+    followsDark_ = dark;
+    // One colour role, in every colour group, taken from the window's palette.
+    const auto follow = [&](QWidget* widget, const QPalette& stored, QPalette::ColorRole from) {
+        if (!dark) {
+            widget->setPalette(stored);
+            return;
+        }
+        QPalette palette = stored;
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            palette.setColor(group, QPalette::WindowText, own.color(group, from));
+        widget->setPalette(palette);
+    };
+    follow(ui->lblTitle, storedTitle_, QPalette::WindowText);
+    follow(ui->lblDescription, storedDescription_, QPalette::WindowText);
+    follow(ui->lblDisclaimer, storedDisclaimer_, QPalette::WindowText);
+    // What an etched line is drawn with: the dark shade above the light one.
+    follow(ui->Line1_1, storedShadow_, QPalette::Dark);
+    follow(ui->Line1_0, storedLight_, QPalette::Light);
+}
+
+bool frmAbout::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Window() && event->type() == QEvent::PaletteChange)
+        FollowPalette(Window());
+    return Form::eventFilter(watched, event);
 }
 
 void frmAbout::Form_Load()

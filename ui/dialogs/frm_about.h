@@ -3,6 +3,7 @@
 #include "forms/form.h"
 
 #include <QIcon>
+#include <QPalette>
 
 #include <memory>
 
@@ -24,9 +25,16 @@ public:
 
 protected:
     QWidget* BuildWindow() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The three black labels and the etched rule keep their stored colours
+    // on a light palette and take the palette's own on a dark one.
+    void FollowPalette(QWidget* window);
+
     std::unique_ptr<Ui::frmAbout> ui;
+    QPalette storedTitle_, storedDescription_, storedDisclaimer_, storedShadow_, storedLight_;
+    bool followsDark_ = false;
     // The application icon, kept from the first loading on.
     QIcon icon_;
 };
