@@ -1,5 +1,7 @@
 #include "forms/line.h"
 
+#include "forms/accessible.h"
+
 #include <QPainter>
 
 namespace forms {
@@ -8,6 +10,8 @@ Line::Line(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
+    // A rule says nothing to a screen reader.
+    HideFromAccessibility(this);
 }
 
 void Line::SetDotted(bool dotted)

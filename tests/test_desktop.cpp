@@ -57,8 +57,9 @@ private slots:
             QTest::newRow(bar[0]) << bar[0] << QAccessible::ProgressBar
                                   << QString::fromUtf8(bar[1]);
         QTest::newRow("LabelScalpi") << "LabelScalpi" << text << "Scalpi di Moon Tug: 750";
-        QTest::newRow("RestoAnelli") << "RestoAnelli" << text << "0";
-        QTest::newRow("Label12") << "Label12" << text << "750";
+        QTest::newRow("RestoAnelli")
+            << "RestoAnelli" << text << "Anelli del Leone, differenza dal traguardo: 0";
+        QTest::newRow("LabelMazze") << "LabelMazze" << text << "Mazze di Skraugbashor: 150";
         QTest::newRow("menubar") << "menubar" << QAccessible::MenuBar << "";
     }
 

@@ -1,5 +1,6 @@
 #include "ui/main/form1.h"
 
+#include "forms/accessible.h"
 #include "forms/convert.h"
 #include "forms/errors.h"
 #include "forms/label.h"
@@ -19,6 +20,12 @@
 Form1::Form1() : ui(std::make_unique<Ui::Form1>()) { }
 
 Form1::~Form1() = default;
+
+QString Form1::ItemName(const Band& band)
+{
+    // The count caption without its closing ": ".
+    return QString::fromUtf8(band.caption).chopped(2);
+}
 
 QWidget* Form1::BuildWindow()
 {
@@ -44,6 +51,19 @@ QWidget* Form1::BuildWindow()
          ui->RestoLibri},
         {TallyLevel::ane, "Anelli del Leone: ", ui->LabelAnelli, ui->BarraAnelli, ui->RestoAnelli},
     }};
+
+    // A bar is named after its item, spelled as its count label after a
+    // calculation, with its range.
+    for (const Band& band : bands_)
+        band.bar->setAccessibleName(ItemName(band) + QStringLiteral(", ")
+                                    + forms::CStr(std::int32_t(band.bar->Min())) + QChar(0x2013)
+                                    + forms::CStr(std::int32_t(band.bar->Max())));
+    // The bars report their own range: the scale numbers would only repeat it.
+    for (forms::Label* scale : {ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6,
+                                ui->Label7, ui->Label8, ui->Label9, ui->Label10, ui->Label11,
+                                ui->Label12, ui->Label13, ui->Label14, ui->Label15, ui->Label16})
+        forms::HideFromAccessibility(scale);
+    announcer_ = new forms::Announcer(ui->centralwidget);
 
     // The menus carry no access keys, so F10 opens the menu bar from the keyboard.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), window);
@@ -89,11 +109,19 @@ void Form1::Command1_Click()
                 forms::Raise(forms::kOverflow);
             }
             band.shortfall->setText(forms::CStr(shortfall));
+            // The bare number on screen, with the item it belongs to for a screen reader.
+            band.shortfall->setAccessibleName(ItemName(band)
+                                              + QStringLiteral(", differenza dal traguardo: ")
+                                              + forms::CStr(shortfall));
             if (band.level != TallyLevel::ane)
                 Exchange(band.level);
         }
         ui->Command1->setEnabled(false);
         ui->Command2->setEnabled(true);
+        QStringList counts;
+        for (const Band& band : bands_)
+            counts.append(band.count->text());
+        announcer_->Announce(counts.join(QStringLiteral(", ")));
         if (sca == 750)
             forms::Shared<Form3>().Show(forms::vbModal, this);
     });

@@ -10,6 +10,7 @@ namespace Ui {
 class Form1;
 }
 namespace forms {
+class Announcer;
 class Label;
 class ProgressBar;
 } // namespace forms
@@ -44,7 +45,10 @@ private:
         forms::ProgressBar* bar;
         forms::Label* shortfall;
     };
+    static QString ItemName(const Band& band);
 
     std::unique_ptr<Ui::Form1> ui;
     std::array<Band, kTallyLevels> bands_{};
+    // Tells a screen reader the counts once a calculation is through.
+    forms::Announcer* announcer_ = nullptr;
 };
