@@ -233,9 +233,13 @@ public:
         return Edit()->cursorPositionAt(Edit()->mapFromGlobal(point));
     }
     void scrollToSubstring(int, int end) override { setCursorPosition(end); }
+    // One run without attributes over the whole text: a run of no length
+    // makes Orca drop the last character when it reads the line.
     QString attributes(int offset, int* start, int* end) const override
     {
-        *start = *end = offset;
+        Q_UNUSED(offset);
+        *start = 0;
+        *end = characterCount();
         return {};
     }
 
