@@ -124,6 +124,19 @@ void QueryEveryOffset(Watchdog& dog, QAccessibleInterface* node, QStringList& fa
         = {{&QAccessibleTextInterface::textBeforeOffset, "textBeforeOffset"},
            {&QAccessibleTextInterface::textAtOffset, "textAtOffset"},
            {&QAccessibleTextInterface::textAfterOffset, "textAfterOffset"}};
+    // Attribute runs hold their offset: a run of no length makes Orca drop
+    // the last character of the line it reads.
+    for (int offset = 0; offset < length; ++offset) {
+        int start = -1, end = -1;
+        dog.Guard(name + QStringLiteral(" attributes(%1)").arg(offset),
+                  [&] { return text->attributes(offset, &start, &end); });
+        if (!(start <= offset && offset < end))
+            faults.append(QStringLiteral("%1 attributes(%2) run %3..%4")
+                              .arg(name)
+                              .arg(offset)
+                              .arg(start)
+                              .arg(end));
+    }
     for (int type = QAccessible::CharBoundary; type <= QAccessible::NoBoundary; ++type) {
         for (int offset = -1; offset <= length + 1; ++offset) {
             for (const auto& [query, queryName] : queries) {
