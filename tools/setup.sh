@@ -64,9 +64,9 @@ else
         # Builtins only: on such a system PATH may hold little else.
         printf '%s\n' "Cannot build Bottinaro: missing ${missing_list%, }." \
             "This system has no apt, so nothing was installed. Install these packages:" \
-            "  Debian/Ubuntu: sudo apt install cmake g++ qt6-base-dev qt6-base-dev-tools fonts-dejavu-core" \
-            "  Fedora:        sudo dnf install cmake gcc-c++ qt6-qtbase-devel dejavu-sans-fonts" \
-            "  Arch:          sudo pacman -S --needed cmake gcc qt6-base ttf-dejavu" >&2
+            "  Debian/Ubuntu: sudo apt install cmake g++ qt6-base-dev qt6-base-dev-tools qt6-translations-l10n fonts-dejavu-core" \
+            "  Fedora:        sudo dnf install cmake gcc-c++ qt6-qtbase-devel qt6-qttranslations dejavu-sans-fonts" \
+            "  Arch:          sudo pacman -S --needed cmake gcc qt6-base qt6-translations ttf-dejavu" >&2
         return 1 2>/dev/null || exit 1
     fi
 fi
