@@ -1,0 +1,14 @@
+# Gathers the static site: our page, Qt's loader, the program, the icon,
+# and a gzip copy beside every file over 10 kB.
+file(REMOVE_RECURSE ${SITE})
+file(MAKE_DIRECTORY ${SITE})
+file(COPY ${SOURCE_DIR}/web/index.html ${BINARY_DIR}/bottinaro.js ${BINARY_DIR}/bottinaro.wasm
+          ${QT_DIR}/plugins/platforms/qtloader.js DESTINATION ${SITE})
+file(COPY_FILE ${SOURCE_DIR}/assets/app.ico ${SITE}/favicon.ico)
+file(GLOB _files ${SITE}/*)
+foreach(_file IN LISTS _files)
+    file(SIZE ${_file} _size)
+    if(_size GREATER 10240)
+        execute_process(COMMAND gzip -9 -k -n -f ${_file} COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+endforeach()
