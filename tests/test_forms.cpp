@@ -11,7 +11,9 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QMainWindow>
+#if QT_CONFIG(process)
 #include <QProcess>
+#endif
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -61,6 +63,7 @@ protected:
     }
 };
 
+#if QT_CONFIG(process)
 QByteArray Utf16(const QString& text)
 {
     QByteArray bytes;
@@ -70,6 +73,7 @@ QByteArray Utf16(const QString& text)
     }
     return bytes;
 }
+#endif
 
 } // namespace
 
@@ -529,6 +533,7 @@ private slots:
         QCOMPARE(found, keys);
     }
 
+#if QT_CONFIG(process)
     // Compiles the script with the cross resource compiler and reads the
     // version block back from the binary resource.
     void resourceScriptCompiles()
@@ -595,6 +600,7 @@ private slots:
             QVERIFY2(bytes.contains(header(3, id)), qPrintable(QString::number(id)));
         QVERIFY(!bytes.contains(QByteArray::fromHex("ffff0300ffff0100")));
     }
+#endif
 };
 
 QTEST_MAIN_WATCHED(TestForms)

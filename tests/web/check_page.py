@@ -1,0 +1,285 @@
+"""Drives the real page in headless Chromium as a user would, reading the
+windows through the page's state hook (bottinaroState), saves one
+screenshot per window into BUILD_DIR/../screenshots and compares each with the
+offscreen desktop screenshot of the same window when there is one.
+
+usage: check_page.py BUILD_DIR [DESKTOP_SCREENSHOTS]"""
+
+import io
+import json
+import os
+import sys
+import time
+
+from PIL import Image, ImageChops
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
+from selenium.webdriver.common.keys import Keys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import browser  # noqa: E402
+import serve  # noqa: E402
+
+COUNT_TEXTS = ["Scalpi di Moon Tug: ", "Mazze di Skraugbashor: ", "Cinture della forza Skraug: ",
+               "Libri del collezionista: ", "Anelli del Leone: "]
+BANDS = ["Scalpi", "Mazze", "Cintole", "Libri", "Anelli"]
+
+
+class Failure(Exception):
+    pass
+
+
+class Page:
+    def __init__(self, driver, shots, desktop):
+        self.driver = driver
+        self.shots = shots
+        self.desktop = desktop
+        self.failures = []
+        self.comparisons = []
+
+    # --- reading the page -------------------------------------------------
+    def state(self):
+        return json.loads(self.driver.execute_script("return window.bottinaro.UTF16ToString(window.bottinaro._bottinaro_state())"))
+
+    def window(self, name, state=None):
+        for window in (state or self.state())["windows"]:
+            if window["name"] == name or window["class"] == name:
+                return window
+        return None
+
+    def control(self, window, name):
+        for control in window["controls"]:
+            if control["name"] == name:
+                return control
+        raise Failure(f"no control {name} in {window['name']}")
+
+    def wait(self, what, condition, timeout=10):
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                result = condition()
+                if result:
+                    return result
+            except Exception:  # the module may not be there yet
+                if time.monotonic() > deadline:
+                    raise
+            if time.monotonic() > deadline:
+                raise Failure(f"timed out waiting for {what}")
+            time.sleep(0.05)
+
+    def check(self, what, actual, expected):
+        if actual != expected:
+            self.failures.append(f"{what}: {actual!r}, expected {expected!r}")
+            print(f"FAIL {what}: {actual!r}, expected {expected!r}")
+
+    # --- acting as a user -------------------------------------------------
+    def click(self, rect):
+        x, y, w, h = rect
+        actions = ActionBuilder(self.driver)
+        actions.pointer_action.move_to_location(x + w // 2, y + h // 2)
+        actions.pointer_action.click()
+        actions.perform()
+
+    def keys(self, *keys):
+        ActionChains(self.driver).send_keys(*keys).perform()
+
+    def type_scalps(self, text):
+        main = self.window("Form1")
+        self.click(self.control(main, "Text1")["rect"])
+        self.keys(Keys.END, Keys.SHIFT + Keys.HOME, Keys.DELETE)
+        self.wait("an empty text box", lambda: self.control(self.window("Form1"), "Text1")["text"] == "")
+        self.keys(text)
+        self.wait(f"the text {text}",
+                  lambda: self.control(self.window("Form1"), "Text1")["text"] == text)
+
+    def calculate(self, text):
+        self.type_scalps(text)
+        self.click(self.control(self.window("Form1"), "Command1")["rect"])
+
+    def modal(self, name):
+        return self.wait(f"the modal window {name}",
+                         lambda: (w := self.window(name)) and w["modal"] and w)
+
+    def gone(self, name):
+        self.wait(f"{name} to close", lambda: self.window(name) is None)
+
+    # --- pictures ---------------------------------------------------------
+    def screenshot(self, window_name, file_name):
+        time.sleep(0.3)  # the compositor draws on the next animation frame
+        window = self.window(window_name)
+        page = Image.open(io.BytesIO(self.driver.get_screenshot_as_png())).convert("RGB")
+        fx, fy, fw, fh = window["frame"]
+        page.crop((fx, fy, fx + fw, fy + fh)).save(os.path.join(self.shots, file_name + ".png"))
+        # The desktop grabs the window without its frame.
+        x, y, w, h = window["rect"]
+        inner = page.crop((x, y, x + w, y + h))
+        inner.save(os.path.join(self.shots, file_name + "-client.png"))
+        desktop_file = os.path.join(self.desktop, file_name + ".png") if self.desktop else ""
+        if not os.path.isfile(desktop_file):
+            self.comparisons.append((file_name, "no desktop screenshot"))
+            return
+        desktop = Image.open(desktop_file).convert("RGB")
+        if desktop.size != inner.size:
+            self.comparisons.append((file_name, f"sizes differ: web {inner.size}, desktop {desktop.size}"))
+            width, height = min(desktop.width, w), min(desktop.height, h)
+            desktop, inner = desktop.crop((0, 0, width, height)), inner.crop((0, 0, width, height))
+        difference = ImageChops.difference(desktop, inner)
+        pixels = list(difference.getdata())
+        changed = sum(1 for p in pixels if max(p) > 32)
+        mean = sum(sum(p) for p in pixels) / (3 * len(pixels))
+        difference.save(os.path.join(self.shots, file_name + "-difference.png"))
+        self.comparisons.append(
+            (file_name, f"{100 * changed / len(pixels):.1f}% of {len(pixels)} pixels differ by more "
+                        f"than 32 of 255, mean difference {mean:.1f}"))
+
+
+def run(page):
+    driver = page.driver
+    # Load: the main window, waiting for input.
+    main = page.wait("the main window", lambda: page.window("Form1"), timeout=60)
+    page.check("title", driver.title, "Bottinaro")
+    page.check("page language", driver.execute_script("return document.documentElement.lang"), "it")
+    page.check("main window title", main["title"], "Bottinaro")
+    page.check("main client size", [c["rect"][2:] for c in main["controls"]
+                                    if c["name"] == "centralwidget"], [[489, 472]])
+    page.check("Calcola at start", page.control(main, "Command1")["enabled"], False)
+    page.check("Riepilogo at start", page.control(main, "Command2")["enabled"], False)
+    page.screenshot("Form1", "form1-start")
+
+    # 100: counts, shortfalls and bars.
+    page.calculate("100")
+    main = page.wait("the result of 100", lambda: (m := page.window("Form1")) and page.control(
+        m, "Command2")["enabled"] and m)
+    for band, text, count, shortfall in zip(BANDS, COUNT_TEXTS, [100, 20, 4, 1, 0],
+                                            [-650, -130, -26, -9, -2]):
+        page.check(f"Label{band} after 100", page.control(main, "Label" + band)["text"],
+                   text + str(count))
+        page.check(f"Resto{band} after 100", page.control(main, "Resto" + band)["text"],
+                   str(shortfall))
+        page.check(f"Barra{band} after 100", page.control(main, "Barra" + band)["value"], count)
+    page.check("Calcola after 100", page.control(main, "Command1")["enabled"], False)
+
+    # Riepilogo opens the summary modally; the page keeps answering meanwhile.
+    page.click(page.control(main, "Command2")["rect"])
+    summary = page.modal("Form2")
+    started = time.monotonic()
+    page.state()
+    answer = time.monotonic() - started
+    print(f"script call while a modal window is open: answered in {answer * 1000:.0f} ms")
+    if answer > 2:
+        page.failures.append(f"the page took {answer:.1f} s to answer while modal")
+    texts = [c["text"] for c in summary["controls"] if c["name"].startswith("Label")]
+    page.check("summary counts after 100", [t.split()[-1] for t in texts], ["100", "20", "4", "1", "0"])
+    page.click(page.control(summary, "Command1")["rect"])
+    page.gone("Form2")
+
+    # 750: the reward window, then the main window and the summary as on the desktop.
+    page.calculate("750")
+    reward = page.modal("Form3")
+    page.screenshot("Form3", "form3")
+    page.click(page.control(reward, "Command1")["rect"])
+    page.gone("Form3")
+    main = page.window("Form1")
+    page.check("RestoAnelli after 750", page.control(main, "RestoAnelli")["text"], "0")
+    page.screenshot("Form1", "form1-750")
+    page.click(page.control(main, "Command2")["rect"])
+    page.modal("Form2")
+    page.screenshot("Form2", "form2")
+    page.keys(Keys.ESCAPE)  # Esc presses Chiudi
+    page.gone("Form2")
+
+    # Out of range: the error box, closed with Enter; the lower bands stay.
+    for text in ("800", "-32768"):
+        page.calculate(text)
+        box = page.modal("MsgBox")
+        page.check(f"box title for {text}", box["title"], "Errore 380")
+        page.check(f"box prompt for {text}",
+                   [c["text"] for c in box["controls"] if c["name"] == "qt_msgbox_label"],
+                   ["Il numero massimo di scalpi collezionabile è 750"])
+        if text == "800":
+            page.screenshot("MsgBox", "msgbox-380")
+        page.keys(Keys.ENTER)
+        page.gone("MsgBox")
+        main = page.window("Form1")
+        page.check(f"LabelScalpi after {text}", page.control(main, "LabelScalpi")["text"],
+                   COUNT_TEXTS[0] + text)
+        page.check(f"RestoAnelli after {text}", page.control(main, "RestoAnelli")["text"], "0")
+        page.check(f"Riepilogo after {text}", page.control(main, "Command2")["enabled"], False)
+
+    # Not a number: trapped silently.
+    page.calculate("abc")
+    time.sleep(0.5)
+    page.check("windows after abc", [w["name"] for w in page.state()["windows"]], ["Form1"])
+    main = page.window("Form1")
+    page.check("Calcola after abc", page.control(main, "Command1")["enabled"], False)
+
+    # About from the "?" menu.
+    bar = next(c for c in main["controls"] if c["class"] == "QMenuBar")
+    page.click(next(a for a in bar["actions"] if a["text"] == "?")["rect"])
+    menu = page.wait("the ? menu", lambda: page.window("QMenu"))
+    page.click(next(a for a in menu["actions"] if a["text"] == "About")["rect"])
+    about = page.modal("frmAbout")
+    page.screenshot("frmAbout", "frm_about")
+    page.click(page.control(about, "cmdOK")["rect"])
+    page.gone("frmAbout")
+
+    # Paste into the text box.
+    page.type_scalps("1")
+    driver.execute_script("""
+        const data = new DataTransfer();
+        data.setData('text/plain', '375');
+        document.dispatchEvent(new ClipboardEvent('paste', {clipboardData: data, bubbles: true}));""")
+    page.keys(Keys.END, Keys.SHIFT + Keys.HOME)
+    page.keys(Keys.CONTROL + "v")
+    try:
+        page.wait("the pasted text", lambda: page.control(page.window("Form1"), "Text1")["text"] == "375",
+                  timeout=3)
+    except Failure:
+        page.failures.append("paste: the text box reads "
+                             + repr(page.control(page.window("Form1"), "Text1")["text"]))
+
+    # The browser's own shortcuts are left to the browser; the program's keys are not.
+    prevented = driver.execute_script("""
+        const canvas = document.getElementById('screen');
+        const keys = [['F5', false], ['r', true], ['w', true], ['t', true], ['1', false]];
+        return keys.map(([key, ctrl]) => !canvas.dispatchEvent(new KeyboardEvent('keydown',
+            {key: key, ctrlKey: ctrl, bubbles: true, cancelable: true})));""")
+    page.check("default prevented for F5, Ctrl+R, Ctrl+W, Ctrl+T, 1", prevented,
+               [False, False, False, False, True])
+
+
+def main():
+    build_dir = os.path.abspath(sys.argv[1])
+    desktop = sys.argv[2] if len(sys.argv) > 2 else ""
+    shots = os.path.join(build_dir, "screenshots")
+    os.makedirs(shots, exist_ok=True)
+    server = serve.start(os.path.join(build_dir, "site"))
+    driver = browser.start()
+    page = Page(driver, shots, desktop)
+    errors = []
+    try:
+        driver.get(f"http://127.0.0.1:{server.server_port}/")
+        run(page)
+        time.sleep(0.5)
+    except Exception as error:  # noqa: BLE001 - every failure is reported below
+        page.failures.append(f"stopped: {type(error).__name__}: {error}")
+    finally:
+        for level, text in browser.console(driver):
+            if level == "SEVERE":
+                errors.append(text)
+            elif level == "WARNING":
+                print("console warning:", text)
+        driver.quit()
+        server.shutdown()
+    for text in errors:
+        page.failures.append(f"console error: {text}")
+    for name, result in page.comparisons:
+        print(f"screenshot {os.path.join(shots, name + '.png')}: {result}")
+    for failure in page.failures:
+        print("FAIL", failure)
+    print("page check:", "FAILED" if page.failures else "passed")
+    return 1 if page.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
