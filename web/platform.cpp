@@ -1,5 +1,7 @@
 #include "web/platform.h"
 
+#include "forms/progress_bar.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,8 +14,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QProgressBar>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -31,26 +33,40 @@ class Fallbacks : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
-            auto* widget = static_cast<QWidget*>(watched);
-            if (widget->isWindow())
-                Adjust(widget);
+        if (!watched->isWidgetType() || !static_cast<QWidget*>(watched)->isWindow())
+            return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::WindowStateChange && !window->isVisible()
+            && (window->windowState() & Qt::WindowFullScreen)) {
+            // show() asked for full screen; the window keeps its own size instead.
+            window->setWindowState(window->windowState() & ~Qt::WindowFullScreen);
+            Place(window);
+        } else if (event->type() == QEvent::Show) {
+            if (window->windowState() & Qt::WindowFullScreen)
+                QTimer::singleShot(0, window, [window] {
+                    window->showNormal();
+                    Place(window);
+                });
+            Adjust(window);
         }
         return false;
     }
 
 private:
+    // At its fixed size, in the middle of the page, a little above centre.
+    static void Place(QWidget* window)
+    {
+        window->adjustSize();
+        if (window->minimumSize() == window->maximumSize())
+            window->resize(window->minimumSize());
+        const QRect page = window->screen()->availableGeometry();
+        const QSize frame = window->frameGeometry().size();
+        window->move(page.x() + std::max(0, (page.width() - frame.width()) / 2),
+                     page.y() + std::max(0, (page.height() - frame.height()) / 3));
+    }
+
     static void Adjust(QWidget* window)
     {
-        // A window of fixed size, framed, in the middle of the page.
-        if (window->windowState() & Qt::WindowFullScreen) {
-            window->setWindowState(window->windowState() & ~Qt::WindowFullScreen);
-            window->adjustSize();
-            const QRect page = window->screen()->availableGeometry();
-            const QSize frame = window->frameGeometry().size();
-            window->move(page.x() + std::max(0, (page.width() - frame.width()) / 2),
-                         page.y() + std::max(0, (page.height() - frame.height()) / 3));
-        }
         // The window's own icon stays empty; only its title bar gets a blank one.
         if (window->windowIcon().isNull() && window->windowHandle()) {
             QPixmap blank(16, 16);
@@ -69,6 +85,11 @@ private:
 void InstallFallbacks()
 {
     qApp->installEventFilter(new Fallbacks);
+    // The page cannot see the program end (Esci, or the main window's close
+    // box): the browser keeps the loop, so exec() never returns. It is told,
+    // and says so instead of leaving a still picture.
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed,
+                     [] { EM_ASM(window.dispatchEvent(new Event("bottinaroquit"));); });
 }
 
 QJsonArray Rect(const QWidget* widget, QRect rect)
@@ -93,8 +114,8 @@ QJsonObject Control(const QWidget* widget)
         control["text"] = edit->text();
     else if (auto* button = qobject_cast<const QAbstractButton*>(widget))
         control["text"] = button->text();
-    else if (auto* bar = qobject_cast<const QProgressBar*>(widget))
-        control["value"] = bar->value();
+    else if (auto* bar = qobject_cast<const forms::ProgressBar*>(widget))
+        control["value"] = bar->Value();
     QJsonArray actions;
     if (auto* menuBar = qobject_cast<const QMenuBar*>(widget)) {
         for (QAction* action : menuBar->actions())
