@@ -38,7 +38,7 @@ serve)
     exec /usr/bin/python3 tests/web/serve.py "$build_dir/site" 8132
     ;;
 test)
-    /usr/bin/python3 tests/web/run_suites.py "$build_dir"
+    /usr/bin/python3 tests/web/run_suites.py "$build_dir/tests/web"
     # Compared with the offscreen desktop screenshots when the suite has made them.
     /usr/bin/python3 tests/web/check_page.py "$build_dir" "${DESKTOP_SCREENSHOTS:-build/screenshots}"
     ;;

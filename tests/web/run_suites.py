@@ -1,7 +1,7 @@
 """Runs the browser build of the QtTest suites in headless Chromium and checks
 the totals each suite prints to the console.
 
-usage: run_suites.py BUILD_DIR"""
+usage: run_suites.py FOLDER  (the one holding browser_suites.html)"""
 
 import os
 import re
