@@ -13,12 +13,19 @@ int Exec(QObject* suite, const QStringList& skip);
 bool Register(const char* name, std::function<int(const QStringList& skip)> run);
 } // namespace web_tests
 
-#undef QTEST_MAIN
-#undef QTEST_APPLESS_MAIN
-#define QTEST_MAIN(TestObject)                                                                     \
+// The application exists once, made by suites.cpp; what a suite sets up
+// around its run (a watcher, say) lives for that run.
+#undef QTEST_MAIN_SETUP
+#define QTEST_MAIN_SETUP()
+#undef QTEST_MAIN_WRAPPER
+#define QTEST_MAIN_WRAPPER(TestObject, ...)                                                        \
     static const bool registered##TestObject                                                       \
         = web_tests::Register(#TestObject, [](const QStringList& skip) {                           \
+              __VA_ARGS__                                                                          \
               TestObject suite;                                                                    \
               return web_tests::Exec(&suite, skip);                                                \
           });
-#define QTEST_APPLESS_MAIN(TestObject) QTEST_MAIN(TestObject)
+#undef QTEST_MAIN
+#define QTEST_MAIN(TestObject) QTEST_MAIN_WRAPPER(TestObject, )
+#undef QTEST_APPLESS_MAIN
+#define QTEST_APPLESS_MAIN(TestObject) QTEST_MAIN_WRAPPER(TestObject, )

@@ -2,9 +2,6 @@
 // title bar of a window without an icon shows no logo.
 
 #include "fixture.h"
-#include "main_window.h"
-#include "ui/dialogs/form2.h"
-#include "ui/dialogs/frm_about.h"
 
 #include <QImage>
 #include <QWindow>
