@@ -9,6 +9,7 @@
 # toolchain is kept.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/qt_toolchain.sh"
 
 packages=(
     cmake ninja-build qt6-base-dev qt6-base-dev-tools
@@ -18,63 +19,9 @@ packages=(
     python3                       # the checks of the .exe and the installer
     xvfb xauth                    # a display for the screenshots
 )
-sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
-install_missing() {
-    local missing=() package
-    for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-            || missing+=("$package")
-    done
-    if ((${#missing[@]})); then
-        echo "Installing: ${missing[*]}" >&2
-        "${sudo[@]}" apt-get update -qq >&2
-        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-            "${missing[@]}" >&2
-    fi
-}
 install_missing "${packages[@]}"
 
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro
-qt=$cache/qt6-mingw
-stamp=$qt/.bottinaro-complete
-archive=$root/../shared/toolchains/qt-6.4.2-mingw64-static.tar.xz
-mkdir -p "$cache"
-
-if [ -f "$stamp" ]; then
-    echo "$qt"
-    exit 0
-fi
-rm -rf "$qt"
-
-if [ -f "$archive" ]; then
-    echo "Unpacking $archive" >&2
-    expected=$(cut -d' ' -f1 "$archive.sha256")
-    actual=$(sha256sum "$archive" | cut -d' ' -f1)
-    if [ "$expected" != "$actual" ]; then
-        echo "SHA-256 mismatch for $archive: expected $expected, got $actual" >&2
-        exit 1
-    fi
-    work=$(mktemp -d "$cache/unpack.XXXXXX")
-    tar -xJf "$archive" -C "$work"
-    mv "$work/qt6-mingw" "$qt"
-    rmdir "$work"
-else
-    echo "No prebuilt Qt at $archive: building it from Debian's qt6-base source" >&2
-    install_missing dpkg-dev patch xz-utils
-    src=$cache/qt-src
-    mkdir -p "$src"
-    if ! ls "$src"/qt6-base_6.4.2+dfsg.orig.tar.xz >/dev/null 2>&1; then
-        # apt-get source needs a deb-src entry for bookworm main.
-        if ! grep -rqs '^deb-src .*bookworm .*main' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-            echo 'deb-src http://deb.debian.org/debian bookworm main' \
-                | "${sudo[@]}" tee /etc/apt/sources.list.d/bottinaro-deb-src.list >/dev/null
-        fi
-        "${sudo[@]}" apt-get update -qq >&2
-        (cd "$src" && apt-get source --download-only qt6-base=6.4.2+dfsg-10 >&2)
-    fi
-    rm -rf "$src/qtbase-everywhere-src-6.4.2" "$src/build"
-    tar -xJf "$src/qt6-base_6.4.2+dfsg.orig.tar.xz" -C "$src"
+build_qt_from_source() {
     windows=$src/qtbase-everywhere-src-6.4.2/src/plugins/platforms/windows
     # Without OpenGL and Direct2D the Windows plugin needs two guards.
     sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
@@ -96,9 +43,6 @@ else
         -DFEATURE_system_doubleconversion=OFF >&2
     cmake --build "$src/build" -j2 >&2
     cmake --install "$src/build" >&2
-    rm -rf "$src/build" "$src/qtbase-everywhere-src-6.4.2"
-fi
+}
 
-[ -x "$qt/bin/qt-cmake" ] || { echo "no qt-cmake in $qt" >&2; exit 1; }
-touch "$stamp"
-echo "$qt"
+prepare_qt mingw64 qt6-mingw

@@ -12,18 +12,8 @@ text=${1:-749}
 key=${2:-space}
 
 packages=(orca xvfb dbus at-spi2-core xdotool x11-utils)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-        || missing+=("$package")
-done
-if ((${#missing[@]})); then
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+. tools/install_missing.sh
+install_missing "${packages[@]}"
 [ -x build/bottinaro ] || { echo "build/bottinaro is missing: run ./run.sh or ./test.sh first" >&2; exit 1; }
 
 work=$(mktemp -d)

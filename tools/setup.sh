@@ -40,19 +40,8 @@ have_qt6() {
 }
 
 if command -v apt-get >/dev/null && command -v dpkg-query >/dev/null; then
-    missing=()
-    for package in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-            || missing+=("$package")
-    done
-    if ((${#missing[@]})); then
-        echo "Installing: ${missing[*]}"
-        sudo=()
-        [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-        "${sudo[@]}" apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-            "${missing[@]}"
-    fi
+    . tools/install_missing.sh
+    install_missing "${packages[@]}"
 else
     lacking=()
     command -v cmake >/dev/null || lacking+=("CMake")

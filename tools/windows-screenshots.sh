@@ -14,11 +14,8 @@ prefix=$build_dir/wine
 mkdir -p "$out"
 
 if [ -z "${BOTTINARO_IN_XVFB:-}" ]; then
-    for package in imagemagick x11-utils; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-            || DEBIAN_FRONTEND=noninteractive $( [ "$(id -u)" -eq 0 ] || echo sudo) \
-                apt-get install -y -qq --no-install-recommends "$package"
-    done
+    . tools/install_missing.sh
+    install_missing imagemagick x11-utils
     exec env BOTTINARO_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build_dir"
 fi
 

@@ -13,11 +13,8 @@ cd "$(dirname "$0")/.."
 runs=${1:-15}
 build_dir=$(realpath "${2:-build-windows}")
 if [ -z "${BOTTINARO_IN_XVFB:-}" ]; then
-    for package in x11-utils bc; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-            || DEBIAN_FRONTEND=noninteractive $( [ "$(id -u)" -eq 0 ] || echo sudo) \
-                apt-get install -y -qq --no-install-recommends "$package"
-    done
+    . tools/install_missing.sh
+    install_missing x11-utils bc
     cmake --build "$build_dir" --target bottinaro-floor bottinaro -j2 >/dev/null
     exec env BOTTINARO_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$runs" "$build_dir"
 fi
