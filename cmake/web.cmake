@@ -13,8 +13,48 @@ target_compile_options(bottinaro_options INTERFACE -fexceptions)
 # A modal window's nested event loop suspends the page instead of blocking it.
 target_link_options(bottinaro_options INTERFACE -fexceptions "SHELL:-s ASYNCIFY=1"
     "SHELL:-s ASYNCIFY_STACK_SIZE=65536")
+# Only the functions that can be on the stack when a modal window's loop
+# suspends the page are instrumented (web/asyncify.txt): the way from a browser
+# event, a timer or a posted event through Qt's delivery to a handler and into
+# the nested loop. Painting, text, fonts, pictures and containers never are, and
+# leaving them as compiled makes the program a third smaller. A function missing
+# from the list makes the modal windows opened through it hang the page; the
+# browser tests open every one of them.
+function(bottinaro_asyncify_only target list)
+    target_link_options(${target} PRIVATE "SHELL:-s ASYNCIFY_ONLY=@${list}")
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${list})
+endfunction()
+bottinaro_asyncify_only(bottinaro ${PROJECT_SOURCE_DIR}/web/asyncify.txt)
 set(BOTTINARO_WEB_OPTIMIZE "-Oz" CACHE STRING "emcc optimization level of the web links")
 target_link_options(bottinaro_options INTERFACE ${BOTTINARO_WEB_OPTIMIZE})
+# Asyncify adds its code after the optimizer has run; one more pass over the
+# finished module takes 1 % off it for about 20 s a link.
+target_link_options(bottinaro_options INTERFACE "SHELL:-s BINARYEN_EXTRA_PASSES=${BOTTINARO_WEB_OPTIMIZE}")
+
+# Qt's platform carries three faces (1 MB, a fifth of the page) and draws
+# with the first it finds. The windows need one: the DejaVu Sans the desktop
+# build draws with on Linux, cut to the Latin, Greek and Cyrillic scripts and
+# the common signs (0.2 MB instead of 0.76). Qt's set is left out, and
+# web/platform.cpp registers this face.
+set_property(TARGET Qt6::QWasmIntegrationPlugin_resources_1 PROPERTY IMPORTED_OBJECTS_RELEASE "")
+find_file(BOTTINARO_WEB_FONT DejaVuSans.ttf PATHS /usr/share/fonts/truetype/dejavu
+    DOC "DejaVu Sans, the web build's one face" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+# Debian's Python, which has the packaged fontTools.
+find_program(BOTTINARO_PYTHON python3 HINTS /usr/bin NO_CMAKE_FIND_ROOT_PATH)
+execute_process(COMMAND ${BOTTINARO_PYTHON} -c "import fontTools.subset"
+    RESULT_VARIABLE _no_fonttools OUTPUT_QUIET ERROR_QUIET)
+if(NOT BOTTINARO_WEB_FONT OR _no_fonttools)
+    message(FATAL_ERROR "The web build needs DejaVuSans.ttf and Python's fontTools: "
+        "install fonts-dejavu-core and python3-fonttools")
+endif()
+set(_font ${PROJECT_BINARY_DIR}/web_font/DejaVuSans.ttf)
+add_custom_command(OUTPUT ${_font}
+    COMMAND ${BOTTINARO_PYTHON} -m fontTools.subset ${BOTTINARO_WEB_FONT}
+            --unicodes=U+0000-052F,U+1E00-1EFF,U+2000-21FF,U+2212,U+25A0-25FF,U+FFFD
+            --layout-features=* --drop-tables+=FFTM --output-file=${_font}
+    DEPENDS ${BOTTINARO_WEB_FONT} VERBATIM)
+qt_add_resources(bottinaro_forms web_font PREFIX /fonts BASE ${PROJECT_BINARY_DIR}/web_font
+    FILES ${_font})
 
 # Browser fallbacks (cursor, title bar icon) and the state hook the browser tests read.
 # Compiled into each executable: a static library would drop its start-up hook.

@@ -23,6 +23,9 @@ constexpr qreal kDialogFontPoints = 7.5;
 // Tahoma runs wider than the boxes (the summary's widest counts leave the
 // window); at 7.5 pt it fits them as DejaVu Sans does.
 constexpr char kDialogFamily[] = "Tahoma";
+#elif defined(Q_OS_WASM)
+// The one face the web build carries; Qt's default there is one it leaves out.
+constexpr char kDialogFamily[] = "DejaVu Sans";
 #endif
 } // namespace
 
@@ -37,7 +40,7 @@ void InitApplication()
     // measures with DejaVu Sans about as the 8 pt font the boxes were laid
     // out for; a caption still wider than its box runs past it (see Label).
     QFont font = QApplication::font();
-#ifdef Q_OS_WIN
+#if defined(Q_OS_WIN) || defined(Q_OS_WASM)
     font.setFamily(QString::fromLatin1(kDialogFamily));
 #endif
     font.setPointSizeF(kDialogFontPoints);

@@ -17,7 +17,7 @@ packages=(
     emscripten binaryen                       # the compiler, and wasm-opt
     chromium chromium-driver python3-selenium # the browser tests
     python3-pil                               # compares screenshots
-    fonts-dejavu-core                         # the desktop screenshots compared with
+    fonts-dejavu-core python3-fonttools       # the page's face, cut to size
 )
 install_missing "${packages[@]}"
 

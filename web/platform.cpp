@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -84,6 +85,7 @@ private:
 
 void InstallFallbacks()
 {
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DejaVuSans.ttf"));
     qApp->installEventFilter(new Fallbacks);
     // The page cannot see the program end (Esci, or the main window's close
     // box): the browser keeps the loop, so exec() never returns. It is told,

@@ -87,6 +87,8 @@ class Page:
         main = self.window("Form1")
         box = self.control(main, "Text1")
         self.click(box["rect"])
+        self.wait("the text box to take the focus",
+                  lambda: self.control(self.window("Form1"), "Text1")["focus"])
         self.keys(Keys.END, *[Keys.BACKSPACE] * len(box["text"]))
         self.wait("an empty text box", lambda: self.control(self.window("Form1"), "Text1")["text"] == "")
         self.keys(text)
