@@ -1,5 +1,9 @@
-"""Load benchmark of the page (not a test): medians of five cold loads in
-headless Chromium from 127.0.0.1, with the precompressed files served.
+"""Load benchmark of the page (not a test): medians of five loads in headless
+Chromium from 127.0.0.1, with the precompressed files served. Each load is
+cold twice over: in a browser started for it (which adds the browser's own
+first-page costs), and in a browser already running (it has shown a WebGL
+page of another site) with its cache off, as when a player opens the page in
+the browser they have open.
 
   first frame     navigation start to the first animation frame with the
                   main window shown
@@ -68,10 +72,13 @@ def renderer_rss_kib(driver):
     return best
 
 
-def one_run(url):
-    driver = browser.start()
-    try:
+def one_run(url, driver=None):
+    """A load in the running browser DRIVER, or else in one started for it."""
+    own = driver is None
+    if own:
+        driver = browser.start()
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PROBE})
+    try:
         driver.get(url)
         deadline = time.monotonic() + 60
         while driver.execute_script("return window.__firstFrame") is None:
@@ -100,7 +107,35 @@ def one_run(url):
         first, answered = driver.execute_script("return [window.__firstFrame, window.__answered]")
         return first / 1000, answered / 1000, renderer_rss_kib(driver) / 1024
     finally:
+        if own:
+            driver.quit()
+
+
+# A page of another site that draws with WebGL: it starts the browser's
+# renderer and graphics processes without loading any of the program.
+WARM_UP = ("data:text/html,<canvas id=c></canvas>"
+           "<script>document.getElementById('c').getContext('webgl2')</script>")
+
+
+def running_browser_run(url):
+    driver = browser.start()
+    try:
+        driver.execute_cdp_cmd("Network.enable", {})
+        driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+        driver.get(WARM_UP)
+        time.sleep(1)
+        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": PROBE})
+        return one_run(url, driver)
+    finally:
         driver.quit()
+
+
+def print_times(title, runs):
+    print(title)
+    for index, column in enumerate(("first frame", "first answer")):
+        values = [run[index] for run in runs]
+        print(f"  {column}: median {statistics.median(values):.2f} s "
+              f"(runs: {', '.join(f'{v:.2f}' for v in values)})")
 
 
 def main():
@@ -109,16 +144,15 @@ def main():
     server = serve.start(site)
     url = f"http://127.0.0.1:{server.server_port}/"
     runs = [one_run(url) for _ in range(RUNS)]
+    warm = [running_browser_run(url) for _ in range(RUNS)]
     server.shutdown()
     wasm = os.path.join(site, "bottinaro.wasm")
     transfer = sum(os.path.getsize(os.path.join(site, name + ".gz"))
                    if os.path.exists(os.path.join(site, name + ".gz"))
                    else os.path.getsize(os.path.join(site, name))
                    for name in ("index.html", "qtloader.js", "bottinaro.js", "bottinaro.wasm"))
-    for index, column in enumerate(("first frame", "first answer")):
-        values = [run[index] for run in runs]
-        print(f"{column}: median {statistics.median(values):.2f} s "
-              f"(runs: {', '.join(f'{v:.2f}' for v in values)})")
+    print_times("in a browser started for each load:", runs)
+    print_times("in a running browser, cache off:", warm)
     memory = [run[2] for run in runs]
     print(f"renderer memory: median {statistics.median(memory):.0f} MiB "
           f"(runs: {', '.join(f'{v:.0f}' for v in memory)})")

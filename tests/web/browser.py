@@ -7,13 +7,13 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 
 
-def start(width=1024, height=768):
+def start(width=1024, height=768, extra=()):
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
                      "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
                      "--disable-gpu-sandbox", f"--window-size={width},{height}",
-                     "--force-device-scale-factor=1", "--lang=it"):
+                     "--force-device-scale-factor=1", "--lang=it", *extra):
         options.add_argument(argument)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)

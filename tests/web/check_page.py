@@ -294,6 +294,17 @@ def main():
         server.shutdown()
     for text in errors:
         page.failures.append(f"console error: {text}")
+    # Without WebGL the page says why, in Italian, instead of starting.
+    driver = browser.start(extra=("--disable-3d-apis",))
+    server = serve.start(os.path.join(build_dir, "site"))
+    try:
+        driver.get(f"http://127.0.0.1:{server.server_port}/")
+        page.check("message without WebGL", driver.execute_script(
+            "return document.getElementById('message').innerText").startswith(
+                "Questo browser non può usare WebGL"), True)
+    finally:
+        driver.quit()
+        server.shutdown()
     for name, result in page.comparisons:
         print(f"screenshot {os.path.join(shots, name + '.png')}: {result}")
     for failure in page.failures:
