@@ -18,8 +18,8 @@ target_link_options(bottinaro_options INTERFACE -fexceptions "SHELL:-s ASYNCIFY=
 # event, a timer or a posted event through Qt's delivery to a handler and into
 # the nested loop. Painting, text, fonts, pictures and containers never are, and
 # leaving them as compiled makes the program a third smaller. A function missing
-# from the list makes the modal windows opened through it hang the page; the
-# browser tests open every one of them.
+# from the list stops the page ("unreachable") at the first modal window opened
+# through it; the browser tests open each one by mouse, keyboard and menu.
 function(bottinaro_asyncify_only target list)
     target_link_options(${target} PRIVATE "SHELL:-s ASYNCIFY_ONLY=@${list}")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${list})
