@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The web build (Qt for WebAssembly): included by the top CMakeLists.txt
 # instead of the desktop-only parts.
 
@@ -55,6 +56,28 @@ add_custom_command(OUTPUT ${_font}
     DEPENDS ${BOTTINARO_WEB_FONT} VERBATIM)
 qt_add_resources(bottinaro_forms web_font PREFIX /fonts BASE ${PROJECT_BINARY_DIR}/web_font
     FILES ${_font})
+
+# Qt's style carries 0.35 MB of pictures (file dialogs, media, docks, title
+# bars) in one resource; of them the windows load only the menu bar's
+# extension arrow (web/qt-style, Qt's own files). The resource is left out
+# and those three stand in for it, at the same paths.
+foreach(_n RANGE 1 9)
+    if(TARGET Qt6::Widgets_resources_${_n})
+        get_target_property(_objects Qt6::Widgets_resources_${_n} IMPORTED_OBJECTS_RELEASE)
+        if(_objects MATCHES "/qrc_qstyle\\.cpp\\.o")
+            set_property(TARGET Qt6::Widgets_resources_${_n} PROPERTY IMPORTED_OBJECTS_RELEASE "")
+            set(_style_pictures_left_out ON)
+        endif()
+    endif()
+endforeach()
+if(NOT _style_pictures_left_out)
+    message(FATAL_ERROR "Qt's style pictures (qrc_qstyle) not found among Qt6::Widgets' resources")
+endif()
+qt_add_resources(bottinaro_forms qt_style_pictures PREFIX /qt-project.org/styles/commonstyle/images
+    BASE ${PROJECT_SOURCE_DIR}/web/qt-style
+    FILES ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-8.png
+          ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-16.png
+          ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-32.png)
 
 # Browser fallbacks (cursor, title bar icon) and the state hook the browser tests read.
 # Compiled into each executable: a static library would drop its start-up hook.

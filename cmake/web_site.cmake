@@ -1,5 +1,7 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Gathers the static site: our page, Qt's loader, the program, the icon,
-# and a gzip copy beside every file over 10 kB.
+# and a gzip and a brotli copy beside every file over 10 kB, for servers that
+# send precompressed files (README, "In the browser").
 file(REMOVE_RECURSE ${SITE})
 file(MAKE_DIRECTORY ${SITE})
 file(COPY ${SOURCE_DIR}/web/index.html ${BINARY_DIR}/bottinaro.js ${BINARY_DIR}/bottinaro.wasm
@@ -10,5 +12,6 @@ foreach(_file IN LISTS _files)
     file(SIZE ${_file} _size)
     if(_size GREATER 10240)
         execute_process(COMMAND gzip -9 -k -n -f ${_file} COMMAND_ERROR_IS_FATAL ANY)
+        execute_process(COMMAND brotli -q 11 -k -f ${_file} COMMAND_ERROR_IS_FATAL ANY)
     endif()
 endforeach()

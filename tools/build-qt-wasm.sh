@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prepares Qt 6.4.2 for WebAssembly (static, single-threaded) and the
 # packages the web build and its browser tests need. Prints the Qt folder on
 # its last line.
 #
-# The Qt build goes to ${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro/qt6-wasm.
-# It comes from ../shared/toolchains/qt-6.4.2-wasm-static.tar.xz when that
-# archive is there and its SHA-256 matches, else it is built from Debian's own
-# qt6-base source with tools/qt-wasm-nested-loop.patch (about 25 minutes on
-# two cores). Safe to run again: a finished toolchain is kept.
+# The trimmed Qt (tools/qt-lite-features.txt) from
+# ../shared/toolchains/qt-6.4.2-wasm-lite-static.tar.xz, or built here with
+# BOTTINARO_BUILD_QT=1 (about 25 minutes on two cores); else the full
+# qt-6.4.2-wasm-static.tar.xz. Both carry tools/qt-wasm-nested-loop.patch.
+# See tools/qt_toolchain.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/qt_toolchain.sh"
+
+lite_sha=c28d72f8e35f20348d187bb8cda533eb7ff1ccb0bc8c9f4dc91420312a5f72e5
+full_sha=9dc2a7e7d117452fee83f7091042541212e5502206c6d1e82abc814a97d636ac
+qt_lite_keep=()
 
 packages=(
     cmake ninja-build qt6-base-dev qt6-base-dev-tools
@@ -18,6 +23,7 @@ packages=(
     chromium chromium-driver python3-selenium # the browser tests
     python3-pil                               # compares screenshots
     fonts-dejavu-core python3-fonttools       # the page's face, cut to size
+    brotli                                    # the site's brotli copies
 )
 install_missing "${packages[@]}"
 
@@ -31,6 +37,7 @@ make_emsdk() {
 }
 
 build_qt_from_source() {
+    (($#)) && qt_lite_patch
     # A modal window's nested loop must be able to suspend the page.
     patch -p0 -d "$src/qtbase-everywhere-src-6.4.2/src/corelib/kernel" \
         <"$root/tools/qt-wasm-nested-loop.patch" >&2
@@ -46,10 +53,11 @@ build_qt_from_source() {
         -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_icu=OFF \
         -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_freetype=OFF \
         -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF \
-        -DFEATURE_system_doubleconversion=OFF >&2
+        -DFEATURE_system_doubleconversion=OFF "$@" >&2
+    (($#)) && qt_lite_mend_configured
     EMSDK=$src/emsdk NODE_PATH=/usr/share/nodejs cmake --build "$src/build" -j2 >&2
     cmake --install "$src/build" >&2
     make_emsdk "$qt/emsdk"
 }
 
-prepare_qt wasm qt6-wasm
+choose_qt qt6-wasm-lite wasm-lite "$lite_sha" qt6-wasm wasm "$full_sha"

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Prepares Qt 6.4.2 for Windows (static, mingw-w64) and the packages the
 # Windows build needs. Prints the Qt folder on its last line.
 #
-# The Qt build goes to ${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro/qt6-mingw.
-# It comes from ../shared/toolchains/qt-6.4.2-mingw64-static.tar.xz when that
-# archive is there and its SHA-256 matches, else it is built from Debian's own
-# qt6-base source (40-90 minutes on two cores). Safe to run again: a finished
-# toolchain is kept.
+# The trimmed Qt (tools/qt-lite-features.txt, less what the native style
+# needs) from ../shared/toolchains/qt-6.4.2-mingw64-lite-static.tar.xz, or
+# built here with BOTTINARO_BUILD_QT=1 (about an hour on two cores); else the
+# full qt-6.4.2-mingw64-static.tar.xz. See tools/qt_toolchain.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/qt_toolchain.sh"
+
+lite_sha=LITE_SHA_TO_COME
+full_sha=835c5cc7bff2df6de2ff0a33cf6d91f9a042403b46a1eafa37e1203dba701d5c
+# The windowsvista style, the native look, includes and uses these unguarded.
+qt_lite_keep=(radiobutton groupbox textedit inputdialog combobox spinbox stackedwidget
+    standarditemmodel itemviews listview treeview tableview slider)
 
 packages=(
     cmake ninja-build qt6-base-dev qt6-base-dev-tools
@@ -22,6 +28,13 @@ packages=(
 install_missing "${packages[@]}"
 
 build_qt_from_source() {
+    if (($#)); then
+        qt_lite_patch
+        # Each function in a section of its own, so the program's link can
+        # drop what it never calls (--gc-sections).
+        set -- "$@" "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections" \
+            "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections"
+    fi
     windows=$src/qtbase-everywhere-src-6.4.2/src/plugins/platforms/windows
     # Without OpenGL and Direct2D the Windows plugin needs two guards.
     sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
@@ -40,9 +53,10 @@ build_qt_from_source() {
         -DFEATURE_direct2d=OFF -DFEATURE_tabletevent=OFF -DINPUT_openssl=no -DFEATURE_icu=OFF \
         -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
         -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_pcre2=OFF \
-        -DFEATURE_system_doubleconversion=OFF >&2
+        -DFEATURE_system_doubleconversion=OFF "$@" >&2
+    (($#)) && qt_lite_mend_configured
     cmake --build "$src/build" -j2 >&2
     cmake --install "$src/build" >&2
 }
 
-prepare_qt mingw64 qt6-mingw
+choose_qt qt6-mingw-lite mingw64-lite "$lite_sha" qt6-mingw mingw64 "$full_sha"

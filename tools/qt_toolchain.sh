@@ -1,61 +1,126 @@
-# Sourced by build-qt-windows.sh and build-qt-wasm.sh: prepare_qt NAME FOLDER
-# puts Qt 6.4.2 into ${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro/FOLDER and
-# prints that folder. It unpacks ../shared/toolchains/qt-6.4.2-NAME-static.tar.xz
-# when that archive is there and its SHA-256 matches; else it unpacks Debian's
-# qt6-base source into $src and calls the script's build_qt_from_source, which
-# installs into $qt. A finished toolchain is kept.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by build-qt-windows.sh and build-qt-wasm.sh, which name their
+# archives and SHA-256 and define build_qt_from_source FEATURES_OFF...
+# (installing into $qt from the source in $src).
+#
+# choose_qt LITE_FOLDER LITE_NAME LITE_SHA FULL_FOLDER FULL_NAME FULL_SHA
+# prints the Qt folder to build against. In order: the trimmed Qt from
+# ../shared/toolchains/qt-6.4.2-LITE_NAME-static.tar.xz when its SHA-256 is
+# LITE_SHA; a trimmed Qt built here from the same recipe; with
+# BOTTINARO_BUILD_QT=1, a trimmed Qt built now from Debian's qt6-base source;
+# else the full Qt from its archive (or, without it, built from source).
+# BOTTINARO_QT=full asks for the full Qt.
+# Each toolchain is kept in ${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro under a
+# name that carries its archive's SHA-256 or its recipe's, so a folder made
+# from one archive or recipe is never taken for another.
 
 . "$root/tools/install_missing.sh"
 
-prepare_qt() {
-    local name=$1 folder=$2
-    local cache=${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro
-    local archive=$root/../shared/toolchains/qt-6.4.2-$name-static.tar.xz
-    qt=$cache/$folder
-    local stamp=$qt/.bottinaro-complete
-    mkdir -p "$cache"
-    if [ -f "$stamp" ]; then
-        echo "$qt"
-        return 0
+qt_cache=${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro
+qt_shared=$root/../shared/toolchains
+
+# A source build's recipe: the script's build function, the features kept,
+# the feature list and the patches.
+qt_recipe_key() {
+    {
+        declare -f build_qt_from_source qt_lite_patch qt_lite_mend_configured
+        echo "${qt_lite_keep[*]}"
+        cat "$root/tools/qt-lite-features.txt" "$root/tools"/*.patch
+    } | sha256sum | cut -c1-16
+}
+
+# The feature list as -DFEATURE_x=OFF flags, less the names given.
+qt_lite_flags() {
+    local keep=" $* " name
+    for name in $(grep -v '^#' "$root/tools/qt-lite-features.txt"); do
+        [[ $keep == *" $name "* ]] || echo "-DFEATURE_${name//-/_}=OFF"
+    done
+}
+
+# qt_from_archive FOLDER NAME SHA: unpacks the archive (once) when its SHA-256
+# is the one named; fails quietly when it is not there.
+qt_from_archive() {
+    local folder=$1 name=$2 sha=$3
+    local archive=$qt_shared/qt-6.4.2-$name-static.tar.xz
+    qt=$qt_cache/$folder-${sha:0:16}
+    [ -f "$qt/.bottinaro-complete" ] && return 0
+    [ -f "$archive" ] || return 1
+    local actual work
+    actual=$(sha256sum "$archive" | cut -d' ' -f1)
+    if [ "$actual" != "$sha" ]; then
+        echo "Not using $archive: its SHA-256 is $actual, not $sha" >&2
+        return 1
     fi
+    echo "Unpacking $archive" >&2
     rm -rf "$qt"
+    mkdir -p "$qt_cache"
+    work=$(mktemp -d "$qt_cache/unpack.XXXXXX")
+    tar -xJf "$archive" -C "$work"
+    mv "$work/$folder" "$qt"
+    rmdir "$work"
+    qt_finish
+}
 
-    if [ -f "$archive" ]; then
-        echo "Unpacking $archive" >&2
-        local expected actual work
-        expected=$(cut -d' ' -f1 "$archive.sha256")
-        actual=$(sha256sum "$archive" | cut -d' ' -f1)
-        if [ "$expected" != "$actual" ]; then
-            echo "SHA-256 mismatch for $archive: expected $expected, got $actual" >&2
-            return 1
+# qt_from_source FOLDER KEY [FLAGS...]: builds Qt from Debian's qt6-base
+# source with build_qt_from_source FLAGS (once per recipe key).
+qt_from_source() {
+    local folder=$1 key=$2
+    shift 2
+    qt=$qt_cache/$folder-src-$key
+    [ -f "$qt/.bottinaro-complete" ] && return 0
+    echo "Building Qt 6.4.2 into $qt from Debian's qt6-base source" >&2
+    install_missing dpkg-dev patch xz-utils
+    src=$qt_cache/qt-src
+    mkdir -p "$src"
+    if ! ls "$src"/qt6-base_6.4.2+dfsg.orig.tar.xz >/dev/null 2>&1; then
+        local sudo=()
+        [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+        # apt-get source needs a deb-src entry for bookworm main.
+        if ! grep -rqs '^deb-src .*bookworm .*main' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+            echo 'deb-src http://deb.debian.org/debian bookworm main' \
+                | "${sudo[@]}" tee /etc/apt/sources.list.d/bottinaro-deb-src.list >/dev/null
         fi
-        work=$(mktemp -d "$cache/unpack.XXXXXX")
-        tar -xJf "$archive" -C "$work"
-        mv "$work/$folder" "$qt"
-        rmdir "$work"
-    else
-        echo "No prebuilt Qt at $archive: building it from Debian's qt6-base source" >&2
-        install_missing dpkg-dev patch xz-utils
-        src=$cache/qt-src
-        mkdir -p "$src"
-        if ! ls "$src"/qt6-base_6.4.2+dfsg.orig.tar.xz >/dev/null 2>&1; then
-            local sudo=()
-            [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-            # apt-get source needs a deb-src entry for bookworm main.
-            if ! grep -rqs '^deb-src .*bookworm .*main' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-                echo 'deb-src http://deb.debian.org/debian bookworm main' \
-                    | "${sudo[@]}" tee /etc/apt/sources.list.d/bottinaro-deb-src.list >/dev/null
-            fi
-            "${sudo[@]}" apt-get update -qq >&2
-            (cd "$src" && apt-get source --download-only qt6-base=6.4.2+dfsg-10 >&2)
-        fi
-        rm -rf "$src/qtbase-everywhere-src-6.4.2" "$src/build"
-        tar -xJf "$src/qt6-base_6.4.2+dfsg.orig.tar.xz" -C "$src"
-        build_qt_from_source
-        rm -rf "$src/build" "$src/qtbase-everywhere-src-6.4.2"
+        "${sudo[@]}" apt-get update -qq >&2
+        (cd "$src" && apt-get source --download-only qt6-base=6.4.2+dfsg-10 >&2)
     fi
+    rm -rf "$qt" "$src/qtbase-everywhere-src-6.4.2" "$src/build"
+    tar -xJf "$src/qt6-base_6.4.2+dfsg.orig.tar.xz" -C "$src"
+    build_qt_from_source "$@"
+    rm -rf "$src/build" "$src/qtbase-everywhere-src-6.4.2"
+    qt_finish
+}
 
+qt_finish() {
     [ -x "$qt/bin/qt-cmake" ] || { echo "no qt-cmake in $qt" >&2; return 1; }
-    touch "$stamp"
+    touch "$qt/.bottinaro-complete"
+}
+
+# Applied to the source of a trimmed build: three headers Qt 6.4.2 only got
+# through the features turned off; the umbrella header's file-system model
+# include, which is there whatever the features say, must go after configure.
+qt_lite_patch() {
+    patch -p1 -d "$src/qtbase-everywhere-src-6.4.2" <"$root/tools/qt-lite.patch" >&2
+}
+qt_lite_mend_configured() {
+    sed -i '/#include "qfilesystemmodel.h"/d' "$src/build/include/QtWidgets/QtWidgets"
+}
+
+choose_qt() {
+    local lite_folder=$1 lite_name=$2 lite_sha=$3 full_folder=$4 full_name=$5 full_sha=$6 key
+    key=$(qt_recipe_key)
+    if [ "${BOTTINARO_QT:-}" = full ]; then
+        qt_from_archive "$full_folder" "$full_name" "$full_sha" || qt_from_source "$full_folder" "full-$key"
+    elif qt_from_archive "$lite_folder" "$lite_name" "$lite_sha"; then
+        :
+    elif [ -f "$qt_cache/$lite_folder-src-$key/.bottinaro-complete" ]; then
+        qt=$qt_cache/$lite_folder-src-$key
+    elif [ "${BOTTINARO_BUILD_QT:-}" = 1 ]; then
+        qt_from_source "$lite_folder" "$key" $(qt_lite_flags "${qt_lite_keep[@]}")
+    else
+        echo "No trimmed Qt (qt-6.4.2-$lite_name-static.tar.xz with SHA-256 ${lite_sha:0:16}…, or one built here with BOTTINARO_BUILD_QT=1): using the full Qt" >&2
+        qt_from_archive "$full_folder" "$full_name" "$full_sha" \
+            || qt_from_source "$full_folder" "full-$key"
+    fi
+    mkdir -p "$qt_cache"
     echo "$qt"
 }

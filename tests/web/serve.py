@@ -1,5 +1,7 @@
-"""Serves a folder on 127.0.0.1, answering with the precompressed .gz copy of
-a file when there is one and the browser accepts gzip, as a static host would."""
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Serves a folder on 127.0.0.1, answering with the precompressed .br or .gz
+copy of a file when there is one and the browser accepts it (brotli first),
+as a static host would."""
 
 import functools
 import http.server
@@ -9,6 +11,7 @@ import threading
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
+    encodings = (("br", ".br"), ("gzip", ".gz"))
     extensions_map = {
         **http.server.SimpleHTTPRequestHandler.extensions_map,
         ".wasm": "application/wasm",
@@ -20,24 +23,28 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         path = self.translate_path(self.path)
         if os.path.isdir(path):
             path = os.path.join(path, "index.html")
-        if "gzip" in self.headers.get("Accept-Encoding", "") and os.path.isfile(path + ".gz"):
-            self.send_response(200)
-            self.send_header("Content-Type", self.guess_type(path))
-            self.send_header("Content-Encoding", "gzip")
-            self.send_header("Content-Length", str(os.path.getsize(path + ".gz")))
-            self.end_headers()
-            return open(path + ".gz", "rb")
+        accepted = [e.split(";")[0].strip() for e in self.headers.get("Accept-Encoding", "").split(",")]
+        for encoding, suffix in self.encodings:
+            if encoding in accepted and os.path.isfile(path + suffix):
+                self.send_response(200)
+                self.send_header("Content-Type", self.guess_type(path))
+                self.send_header("Content-Encoding", encoding)
+                self.send_header("Content-Length", str(os.path.getsize(path + suffix)))
+                self.send_header("Vary", "Accept-Encoding")
+                self.end_headers()
+                return open(path + suffix, "rb")
         return super().send_head()
 
     def log_message(self, *args):
         pass
 
 
-def start(folder, port=0):
-    """Serves folder in a background thread; returns the server (its port is
-    server.server_port)."""
+def start(folder, port=0, encodings=Handler.encodings):
+    """Serves folder in a background thread, sending the precompressed copies
+    of ENCODINGS; returns the server (its port is server.server_port)."""
+    handler = type("Handler", (Handler,), {"encodings": encodings})
     server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", port), functools.partial(Handler, directory=folder))
+        ("127.0.0.1", port), functools.partial(handler, directory=folder))
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
