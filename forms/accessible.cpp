@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "forms/accessible.h"
 
 #include "forms/accessible_line_edit.h"

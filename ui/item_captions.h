@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "tally/collection_tally.h"

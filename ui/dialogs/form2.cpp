@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/dialogs/form2.h"
 
 #include "forms/convert.h"

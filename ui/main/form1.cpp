@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/main/form1.h"
 
 #include "forms/accessible.h"
