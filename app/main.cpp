@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "forms/form.h"
 #include "ui/main/form1.h"
 

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Writes an .ico file as raw resources for a resource script to include:
 # icon group GROUP_ID (type 14) and one icon image (type 3) per entry,
 # numbered from FIRST_IMAGE_ID in the file's order. windres's ICON statement

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Cross-compiling for 64-bit Windows with Debian's mingw-w64 (posix threads,
 # which Qt needs). Used directly or chained in by Qt's qt-cmake:
 #   -DQT_CHAINLOAD_TOOLCHAIN_FILE=cmake/mingw-w64.cmake

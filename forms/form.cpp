@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "forms/form.h"
 
 #include "app/app.h"
@@ -16,17 +18,27 @@
 namespace forms {
 
 namespace {
-constexpr qreal kDialogFontPoints = 7.5;
-#ifdef Q_OS_WIN
-// The face of Windows' dialog font ("MS Shell Dlg 2"), named so that it
-// does not hang on what Qt takes as its default. At the dialog font's 8 pt
-// Tahoma runs wider than the boxes (the summary's widest counts leave the
-// window); at 7.5 pt it fits them as DejaVu Sans does.
-constexpr char kDialogFamily[] = "Tahoma";
+
+// The font every window uses: the platform's default family at 7.5 pt,
+// which measures with DejaVu Sans about as the 8 pt font the boxes were
+// laid out for; a caption still wider than its box runs past it (see Label).
+QFont DialogFont()
+{
+    QFont font = QApplication::font();
+#if defined(Q_OS_WIN)
+    // The face of Windows' dialog font ("MS Shell Dlg 2"), named so that it
+    // does not hang on what Qt takes as its default. At the dialog font's 8 pt
+    // Tahoma runs wider than the boxes (the summary's widest counts leave the
+    // window); at 7.5 pt it fits them as DejaVu Sans does.
+    font.setFamily(QStringLiteral("Tahoma"));
 #elif defined(Q_OS_WASM)
-// The one face the web build carries; Qt's default there is one it leaves out.
-constexpr char kDialogFamily[] = "DejaVu Sans";
+    // The one face the web build carries; Qt's default there is one it leaves out.
+    font.setFamily(QStringLiteral("DejaVu Sans"));
 #endif
+    font.setPointSizeF(7.5);
+    return font;
+}
+
 } // namespace
 
 void InitApplication()
@@ -36,15 +48,7 @@ void InitApplication()
     QApplication::setOrganizationName(QString::fromUtf8(App::Organization));
     // Lets Wayland match the window to the installed desktop entry and icon.
     QGuiApplication::setDesktopFileName(QString::fromUtf8(App::Id));
-    // The platform's default family (on Windows its dialog face) at 7.5 pt, which
-    // measures with DejaVu Sans about as the 8 pt font the boxes were laid
-    // out for; a caption still wider than its box runs past it (see Label).
-    QFont font = QApplication::font();
-#if defined(Q_OS_WIN) || defined(Q_OS_WASM)
-    font.setFamily(QString::fromLatin1(kDialogFamily));
-#endif
-    font.setPointSizeF(kDialogFontPoints);
-    QApplication::setFont(font);
+    QApplication::setFont(DialogFont());
     InstallAccessibleFactory();
     // Qt's own texts (the text box's context menu, the message box's button)
     // in Italian like the rest; the catalogue is built into the program.

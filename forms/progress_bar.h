@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QWidget>
@@ -6,7 +8,7 @@ namespace forms {
 
 // A progress bar whose Value must lie within Min..Max (ends included):
 // anything else is refused with run-time error 380 and the bar stays put.
-// Min and Max are set in the window's description. It draws itself as the
+// The window that holds it sets Min and Max. It draws itself as the
 // platform's progress bar but is not a QProgressBar, so no unchecked way to
 // set the value exists.
 class ProgressBar : public QWidget {
@@ -20,6 +22,8 @@ public:
     float Min() const { return static_cast<float>(min_); }
     float Max() const { return static_cast<float>(max_); }
     float Value() const { return value_; }
+    void SetMin(int min);
+    void SetMax(int max);
     void SetValue(float value);
 
 protected:
@@ -28,8 +32,6 @@ protected:
 private:
     int MinInt() const { return min_; }
     int MaxInt() const { return max_; }
-    void SetMin(int min);
-    void SetMax(int max);
 
     int min_ = 0;
     int max_ = 100;

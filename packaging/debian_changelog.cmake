@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Writes the Debian changelog of the package from CHANGELOG.md.
 # Run with -DINPUT=CHANGELOG.md -DOUTPUT=... -DPACKAGE=... -DMAINTAINER=...
 # -DVERSION=... -DRELEASE_DATE=YYYY-MM-DD. The newest release must be the one

@@ -538,6 +538,42 @@ private slots:
         QVERIFY2(faults.isEmpty(), qPrintable(faults.mid(0, 5).join(u'\n')));
     }
 
+    void screenReaderEditsTheBox_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("with");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("insert at the start") << 0 << "1" << 0 << "1740";
+        QTest::newRow("insert at the end") << 3 << "0" << 3 << "7400";
+        QTest::newRow("replace the middle") << 1 << "5" << 2 << "750";
+        QTest::newRow("delete all") << 0 << "" << 3 << "";
+        QTest::newRow("offsets past the ends") << -5 << "12" << 99 << "12";
+        QTest::newRow("end before start") << 2 << "x" << 1 << "74x0";
+    }
+
+    // A screen reader edits the box as typing does: offsets outside the text
+    // come inside it, and the change reaches the window's handler.
+    void screenReaderEditsTheBox()
+    {
+        QFETCH(int, start);
+        QFETCH(QString, with);
+        QFETCH(int, end);
+        QFETCH(QString, result);
+        RuntimeScope scope;
+        MainWindow main;
+        main.Calculate(QStringLiteral("740"));
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(main.Text1());
+        QVERIFY(box->state().editable && !box->state().readOnly);
+        QVERIFY(box->editableTextInterface());
+        box->editableTextInterface()->replaceText(start, end, with);
+        QCOMPARE(main.Text1()->text(), result);
+        QCOMPARE(box->text(QAccessible::Value), result);
+        QVERIFY(main.Command1()->isEnabled() && !main.Command2()->isEnabled());
+        box->setText(QAccessible::Value, QStringLiteral("9"));
+        QCOMPARE(main.Text1()->text(), QStringLiteral("9"));
+    }
+
     // A megabyte through the text box's context menu: select all, delete,
     // paste back; then the calculation still reads the number at its end.
     void megabyteThroughTheContextMenu()

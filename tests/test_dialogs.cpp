@@ -95,7 +95,7 @@ private slots:
             main.Calculate(QString::number(shown[0]));
         } else {
             for (int i = 0; i < kTallyLevels; ++i)
-                main.form.Field(static_cast<TallyLevel>(i)) = std::int16_t(shown[i]);
+                main.form.Tally().Field(static_cast<TallyLevel>(i)) = std::int16_t(shown[i]);
         }
         // The button once a calculation has enabled it, the menu otherwise.
         if (main.Command2()->isEnabled())
@@ -127,9 +127,9 @@ private slots:
         ModalWatcher watcher = Watch(QStringLiteral("Form2"), [&](QWidget* modal) {
             firstLines.append(Text(modal, QStringLiteral("Label1")));
         });
-        main.form.sca = 1;
+        main.form.Tally().sca = 1;
         QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
-        main.form.sca = 2;
+        main.form.Tally().sca = 2;
         QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
         QCOMPARE(firstLines, (QStringList{"Scalpi di Moon Tug: 1", "Scalpi di Moon Tug: 2"}));
     }
@@ -539,7 +539,8 @@ private slots:
         RuntimeScope scope;
         MainWindow main;
         // The widest counts there are.
-        main.form.sca = main.form.maz = main.form.cin = main.form.lib = main.form.ane = -32768;
+        CollectionTally& tally = main.form.Tally();
+        tally.sca = tally.maz = tally.cin = tally.lib = tally.ane = -32768;
         QStringList faults;
         int labels = 0;
         ModalWatcher watcher = Watch(window, [&](QWidget* modal) {

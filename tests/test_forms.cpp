@@ -464,7 +464,7 @@ private slots:
         QCOMPARE(central->size(), QSize(489, 472));
         QVERIFY(!main->findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled());
         QVERIFY(!main->findChild<QPushButton*>(QStringLiteral("Command2"))->isEnabled());
-        const Form1& form = forms::Shared<Form1>();
+        const CollectionTally& form = forms::Shared<Form1>().Tally();
         QCOMPARE(int{form.sca} | form.maz | form.cin | form.lib | form.ane, 0);
     }
 

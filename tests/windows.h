@@ -43,7 +43,11 @@ struct MainWindow {
     QPushButton* Command1() const { return Get<QPushButton>("Command1"); }
     QPushButton* Command2() const { return Get<QPushButton>("Command2"); }
     QAction* Action(const char* name) const { return Get<QAction>(name); }
-    std::array<int, 5> Tally() const { return {form.sca, form.maz, form.cin, form.lib, form.ane}; }
+    std::array<int, 5> Tally() const
+    {
+        const CollectionTally& t = form.Tally();
+        return {t.sca, t.maz, t.cin, t.lib, t.ane};
+    }
 
     // Types the text as a user would replace the box's content.
     void Type(const QString& text) const

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/dialogs/form2.h"
 
 #include "forms/convert.h"
 #include "ui/dialogs/tool_window.h"
+#include "ui/item_captions.h"
 #include "ui/main/form1.h"
 #include "ui_form2.h"
 
@@ -18,12 +21,13 @@ QWidget* Form2::BuildWindow()
 
 void Form2::Form_Load()
 {
-    const Form1& main = forms::Shared<Form1>();
-    ui->Label1->setText(QStringLiteral("Scalpi di Moon Tug: ") + forms::CStr(main.sca));
-    ui->Label2->setText(QStringLiteral("Mazze di Skraugbashor: ") + forms::CStr(main.maz));
-    ui->Label3->setText(QStringLiteral("Cinture di forza Skraug: ") + forms::CStr(main.cin));
-    ui->Label4->setText(QStringLiteral("Libri del Collezionista: ") + forms::CStr(main.lib));
-    ui->Label5->setText(QStringLiteral("Anelli del Leone: ") + forms::CStr(main.ane));
+    const CollectionTally& tally = forms::Shared<Form1>().Tally();
+    forms::Label* const lines[kTallyLevels]
+        = {ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5};
+    for (int i = 0; i < kTallyLevels; ++i) {
+        const auto level = static_cast<TallyLevel>(i);
+        lines[i]->setText(CaptionOf(level).summary + forms::CStr(tally.Count(level)));
+    }
 }
 
 void Form2::Command1_Click()

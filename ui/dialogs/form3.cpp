@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/dialogs/form3.h"
 
 #include "ui/dialogs/tool_window.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/dialogs/frm_about.h"
 
 #include "app/app.h"

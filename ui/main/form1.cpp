@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/main/form1.h"
 
 #include "forms/accessible.h"
@@ -8,6 +10,7 @@
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
+#include "ui/item_captions.h"
 #include "ui_form1.h"
 
 #include <QCursor>
@@ -21,10 +24,10 @@ Form1::Form1() : ui(std::make_unique<Ui::Form1>()) { }
 
 Form1::~Form1() = default;
 
-QString Form1::ItemName(const Band& band)
+QString Form1::ItemName(TallyLevel level)
 {
     // The count caption without its closing ": ".
-    return QString::fromUtf8(band.caption).chopped(2);
+    return QString::fromUtf8(CaptionOf(level).count).chopped(2);
 }
 
 QWidget* Form1::BuildWindow()
@@ -39,30 +42,52 @@ QWidget* Form1::BuildWindow()
     ui->Text1->setFocus(); // the first control in tab order that takes focus
     ui->Command1->setCursor(QCursor(QPixmap(QStringLiteral(":/assets/cursor.ico")), 2, 2));
 
-    // The count captions the calculation writes; three differ from the design texts.
     bands_ = {{
-        {TallyLevel::sca, "Scalpi di Moon Tug: ", ui->LabelScalpi, ui->BarraScalpi,
-         ui->RestoScalpi},
-        {TallyLevel::maz, "Mazze di Skraugbashor: ", ui->LabelMazze, ui->BarraMazze,
-         ui->RestoMazze},
-        {TallyLevel::cin, "Cinture della forza Skraug: ", ui->LabelCintole, ui->BarraCintole,
-         ui->RestoCintole},
-        {TallyLevel::lib, "Libri del collezionista: ", ui->LabelLibri, ui->BarraLibri,
-         ui->RestoLibri},
-        {TallyLevel::ane, "Anelli del Leone: ", ui->LabelAnelli, ui->BarraAnelli, ui->RestoAnelli},
+        {TallyLevel::sca,
+         ui->LabelScalpi,
+         ui->BarraScalpi,
+         ui->RestoScalpi,
+         {ui->Label7, ui->Label2, ui->Label12}},
+        {TallyLevel::maz,
+         ui->LabelMazze,
+         ui->BarraMazze,
+         ui->RestoMazze,
+         {ui->Label8, ui->Label3, ui->Label13}},
+        {TallyLevel::cin,
+         ui->LabelCintole,
+         ui->BarraCintole,
+         ui->RestoCintole,
+         {ui->Label9, ui->Label4, ui->Label14}},
+        {TallyLevel::lib,
+         ui->LabelLibri,
+         ui->BarraLibri,
+         ui->RestoLibri,
+         {ui->Label10, ui->Label5, ui->Label15}},
+        {TallyLevel::ane,
+         ui->LabelAnelli,
+         ui->BarraAnelli,
+         ui->RestoAnelli,
+         {ui->Label11, ui->Label6, ui->Label16}},
     }};
-
-    // A bar is named after its item, spelled as its count label after a
-    // calculation, with its range.
-    for (const Band& band : bands_)
-        band.bar->setAccessibleName(ItemName(band) + QStringLiteral(", ")
+    // Each band from its level: the caption, and the bar's range and scale
+    // from the level's target.
+    for (const Band& band : bands_) {
+        band.count->setText(QString::fromUtf8(CaptionOf(band.level).design));
+        const std::int16_t target = CollectionTally::Target(band.level);
+        band.bar->SetMin(0);
+        band.bar->SetMax(target);
+        const std::int16_t marks[] = {0, std::int16_t(target / 2), target};
+        for (std::size_t i = 0; i < band.scale.size(); ++i) {
+            band.scale[i]->setText(forms::CStr(marks[i]));
+            // The bar reports its own range: the scale numbers would only repeat it.
+            forms::HideFromAccessibility(band.scale[i]);
+        }
+        // A bar is named after its item, spelled as its count label after a
+        // calculation, with its range.
+        band.bar->setAccessibleName(ItemName(band.level) + QStringLiteral(", ")
                                     + forms::CStr(std::int32_t(band.bar->Min())) + QChar(0x2013)
                                     + forms::CStr(std::int32_t(band.bar->Max())));
-    // The bars report their own range: the scale numbers would only repeat it.
-    for (forms::Label* scale : {ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6,
-                                ui->Label7, ui->Label8, ui->Label9, ui->Label10, ui->Label11,
-                                ui->Label12, ui->Label13, ui->Label14, ui->Label15, ui->Label16})
-        forms::HideFromAccessibility(scale);
+    }
     announcer_ = new forms::Announcer(ui->centralwidget);
 
     // The menus carry no access keys, so F10 opens the menu bar from the keyboard.
@@ -82,7 +107,7 @@ QWidget* Form1::BuildWindow()
 
 void Form1::Form_Load()
 {
-    Reset();
+    tally_.Reset();
     ui->Command1->setEnabled(false);
     ui->Command2->setEnabled(false);
 }
@@ -97,24 +122,24 @@ void Form1::Command1_Click()
 {
     const std::int32_t error = forms::Trap([this] {
         Form_Load();
-        SetScalps(forms::CInt(ui->Text1->text()));
+        tally_.SetScalps(forms::CInt(ui->Text1->text()));
         for (const Band& band : bands_) {
-            const std::int16_t count = Count(band.level);
-            band.count->setText(band.caption + forms::CStr(count));
+            const std::int16_t count = tally_.Count(band.level);
+            band.count->setText(CaptionOf(band.level).count + forms::CStr(count));
             band.bar->SetValue(count);
             std::int16_t shortfall = 0;
             try {
-                shortfall = Shortfall(band.level);
+                shortfall = tally_.Shortfall(band.level);
             } catch (const TallyOverflow&) {
                 forms::Raise(forms::kOverflow);
             }
             band.shortfall->setText(forms::CStr(shortfall));
             // The bare number on screen, with the item it belongs to for a screen reader.
-            band.shortfall->setAccessibleName(ItemName(band)
+            band.shortfall->setAccessibleName(ItemName(band.level)
                                               + QStringLiteral(", differenza dal traguardo: ")
                                               + forms::CStr(shortfall));
             if (band.level != TallyLevel::ane)
-                Exchange(band.level);
+                tally_.Exchange(band.level);
         }
         ui->Command1->setEnabled(false);
         ui->Command2->setEnabled(true);
@@ -122,7 +147,7 @@ void Form1::Command1_Click()
         for (const Band& band : bands_)
             counts.append(band.count->text());
         announcer_->Announce(counts.join(QStringLiteral(", ")));
-        if (sca == 750)
+        if (tally_.sca == CollectionTally::Target(TallyLevel::sca))
             forms::Shared<Form3>().Show(forms::vbModal, this);
     });
     if (error == forms::kInvalidPropertyValue)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "forms/form.h"
@@ -15,9 +17,8 @@ class Label;
 class ProgressBar;
 } // namespace forms
 
-// The calculator window. Its shared instance holds the program's one tally
-// as the public fields sca, maz, cin, lib and ane.
-class Form1 : public forms::Form, public CollectionTally {
+// The calculator window. Its shared instance holds the program's one tally.
+class Form1 : public forms::Form {
     Q_OBJECT
 
 public:
@@ -33,6 +34,11 @@ public:
     void exit_Click();
     void abt_Click();
 
+    // The counts of the last calculation; the summary window reads them,
+    // and tests set them up.
+    const CollectionTally& Tally() const { return tally_; }
+    CollectionTally& Tally() { return tally_; }
+
 protected:
     QWidget* BuildWindow() override;
 
@@ -40,14 +46,15 @@ private:
     // One band of the window per level of the chain.
     struct Band {
         TallyLevel level;
-        const char* caption;
         forms::Label* count;
         forms::ProgressBar* bar;
         forms::Label* shortfall;
+        std::array<forms::Label*, 3> scale; // under the bar: its ends and middle
     };
-    static QString ItemName(const Band& band);
+    static QString ItemName(TallyLevel level);
 
     std::unique_ptr<Ui::Form1> ui;
+    CollectionTally tally_;
     std::array<Band, kTallyLevels> bands_{};
     // Tells a screen reader the counts once a calculation is through.
     forms::Announcer* announcer_ = nullptr;
