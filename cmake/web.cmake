@@ -60,7 +60,8 @@ qt_add_resources(bottinaro_forms web_font PREFIX /fonts BASE ${PROJECT_BINARY_DI
 # Qt's style carries 0.35 MB of pictures (file dialogs, media, docks, title
 # bars) in one resource; of them the windows load only the menu bar's
 # extension arrow (web/qt-style, Qt's own files). The resource is left out
-# and those three stand in for it, at the same paths.
+# and those three stand in for it, at the same paths and under its name, which
+# Qt's widgets initialise.
 foreach(_n RANGE 1 9)
     if(TARGET Qt6::Widgets_resources_${_n})
         get_target_property(_objects Qt6::Widgets_resources_${_n} IMPORTED_OBJECTS_RELEASE)
@@ -73,7 +74,7 @@ endforeach()
 if(NOT _style_pictures_left_out)
     message(FATAL_ERROR "Qt's style pictures (qrc_qstyle) not found among Qt6::Widgets' resources")
 endif()
-qt_add_resources(bottinaro_forms qt_style_pictures PREFIX /qt-project.org/styles/commonstyle/images
+qt_add_resources(bottinaro_forms qstyle PREFIX /qt-project.org/styles/commonstyle/images
     BASE ${PROJECT_SOURCE_DIR}/web/qt-style
     FILES ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-8.png
           ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-16.png
