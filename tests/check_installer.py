@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Installs the NSIS installer of this build silently under Wine (made with
 cpack first when packages/ lacks it or it is older than the .exe),
 checks that the program and its Start-menu shortcut are in place, then

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the built Bottinaro132.exe and checks what Windows shows of it: one
 file (only system DLLs imported), the GUI subsystem, the Italian version
 block with its fixed fields and seven strings in order, and icon group 1
