@@ -98,7 +98,6 @@ QList<QAccessibleInterface*> Tree(QWidget* window)
     return nodes;
 }
 
-// The node of the named object.
 QAccessibleInterface* Node(QWidget* window, const QString& name)
 {
     for (QAccessibleInterface* node : Tree(window))

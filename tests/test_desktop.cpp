@@ -232,11 +232,11 @@ private slots:
         // At 1x also by the names the page check compares with.
         const QHash<QString, QString> plain = {
             {"form1", "form1-750"}, {"form2", "form2"}, {"form3", "form3"}, {"frmabout", "frm_about"}};
-        const auto shoot = [&](QWidget* window) {
-            const QString name = window->objectName().toLower();
-            SaveScreenshot(window, name + suffix);
+        const auto shoot = [&](QWidget* shown) {
+            const QString name = shown->objectName().toLower();
+            SaveScreenshot(shown, name + suffix);
             if (suffix == u"-1x")
-                SaveScreenshot(window, plain.value(name));
+                SaveScreenshot(shown, plain.value(name));
         };
         ModalWatcher watcher(shoot);
         QVERIFY_THROWS_NO_EXCEPTION(main.form.Command1_Click());
@@ -245,6 +245,7 @@ private slots:
         QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
         QCOMPARE(watcher.Seen().size(), 3);
     }
+
     // On X11 the window's class is the application's name; the launcher
     // must name the same class to be matched with the window.
     void launcherNamesTheWindowClass()
