@@ -230,8 +230,10 @@ private slots:
         main.Text1()->setText(QStringLiteral("750"));
         const QString suffix = ScaleSuffix();
         // At 1x also by the names the page check compares with.
-        const QHash<QString, QString> plain = {
-            {"form1", "form1-750"}, {"form2", "form2"}, {"form3", "form3"}, {"frmabout", "frm_about"}};
+        const QHash<QString, QString> plain = {{"form1", "form1-750"},
+                                               {"form2", "form2"},
+                                               {"form3", "form3"},
+                                               {"frmabout", "frm_about"}};
         const auto shoot = [&](QWidget* shown) {
             const QString name = shown->objectName().toLower();
             SaveScreenshot(shown, name + suffix);
