@@ -3,8 +3,10 @@
 """Reads the built Bottinaro132.exe and checks what Windows shows of it: one
 file (only system DLLs imported), the GUI subsystem, the Italian version
 block with its fixed fields and seven strings in order, and icon group 1
-with its five images 30001-30005. Usage: check_pe_resources.py <exe>"""
+with the five images of assets/app.ico as 30001-30005. Usage:
+check_pe_resources.py <exe>"""
 
+import os
 import re
 import struct
 import sys
@@ -141,8 +143,11 @@ def main():
     reserved, kind, count = struct.unpack_from("<HHH", group)
     check((reserved, kind, count) == (0, 1, 5), f"icon group header {(reserved, kind, count)}")
     entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(count)]
-    wanted = [(32, 16, 4, 744, 30001), (16, 16, 4, 296, 30002), (48, 0, 8, 3752, 30003),
-              (32, 0, 8, 2216, 30004), (32, 2, 1, 304, 30005)]
+    # The icon file's images, in its order, numbered from 30001.
+    with open(os.path.join(os.path.dirname(__file__), "..", "assets", "app.ico"), "rb") as file:
+        ico = file.read()
+    wanted = [(e[0], e[2], e[5], e[6], 30001 + i) for i, e in enumerate(
+        struct.unpack_from("<BBBBHHI", ico, 6 + 16 * i) for i in range(5))]
     got = [(e[0], e[2], e[5], e[6], e[7]) for e in entries]
     check(got == wanted, f"icon entries (side, colours, bits, bytes, id) {got}")
     images = found.get(RT_ICON, {})
