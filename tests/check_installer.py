@@ -52,7 +52,8 @@ wine(setups[0], "/S")
 if not os.path.isfile(program):
     failures.append(f"not installed: {program}")
 elif subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__),
-                                                   "check_pe_resources.py"), program]).returncode:
+                                                   "check_pe_resources.py"), program,
+                     os.path.join(build, "bottinaro.rc")]).returncode:
     failures.append("the installed Bottinaro132.exe is not Bottinaro's")
 links = shortcuts()
 if len(links) != 1:

@@ -3,8 +3,9 @@
 """Reads the built Bottinaro132.exe and checks what Windows shows of it: one
 file (only system DLLs imported), the GUI subsystem, the Italian version
 block with its fixed fields and seven strings in order, and icon group 1
-with the five images of assets/app.ico as 30001-30005. Usage:
-check_pe_resources.py <exe>"""
+with the five images of assets/app.ico as 30001-30005. The version and the
+strings are the resource script's (test_forms checks the script against the
+program's own numbers). Usage: check_pe_resources.py <exe> <bottinaro.rc>"""
 
 import os
 import re
@@ -106,6 +107,8 @@ def main():
     with open(sys.argv[1], "rb") as file:
         image = file.read()
     found = resources(image)
+    with open(sys.argv[2], encoding="utf-8") as file:
+        script = file.read()
 
     languages = {lang for ids in found.values() for langs in ids.values() for lang in langs}
     check(languages == {ITALIAN}, f"languages {sorted(hex(x) for x in languages)}, not 0x410 alone")
@@ -117,7 +120,10 @@ def main():
         check(key == "VS_VERSION_INFO", f"version block key {key!r}")
         fields = struct.unpack("<13I", fixed)
         check(fields[0] == 0xFEEF04BD, "no fixed file info")
-        expected = {2: 0x00010003, 3: 0x00000002, 4: 0x00010003, 5: 0x00000002,
+        major, minor, build, revision = map(int, re.search(
+            r"FILEVERSION (\d+),(\d+),(\d+),(\d+)", script).groups())
+        high, low = major << 16 | minor, build << 16 | revision
+        expected = {2: high, 3: low, 4: high, 5: low,
                     6: 0, 7: 0, 8: 0x4, 9: 0x1, 10: 0, 11: 0, 12: 0}
         for index, value in expected.items():
             check(fields[index] == value, f"fixed field {index}: {fields[index]:#x}, not {value:#x}")
@@ -126,13 +132,7 @@ def main():
         check([table[0] for table in strings] == ["041004B0"], "string tables are not 041004B0 alone")
         pairs = [(entry[0], entry[1].decode("utf-16-le").rstrip("\0"))
                  for table in strings for entry in table[2]]
-        check(pairs == [("CompanyName", "Quarvendo"),
-                        ("LegalCopyright", "Copyright © Quarvendo"),
-                        ("ProductName", "Bottinaro"),
-                        ("FileVersion", "1.03.0002"),
-                        ("ProductVersion", "1.03.0002"),
-                        ("InternalName", "Bottinaro132"),
-                        ("OriginalFilename", "Bottinaro132.exe")], f"strings {pairs}")
+        check(pairs == re.findall(r'VALUE "(\w+)", "([^"]*)"', script), f"strings {pairs}")
         variables = blocks.get("VarFileInfo", ("", b"", []))[2]
         check([(v[0], v[1]) for v in variables] == [("Translation", bytes.fromhex("1004b004"))],
               f"translation {variables}")
