@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bottinaro-bench: start-up and peak memory against the floor program, and
 // the cost of a calculation, of each secondary window and of the tally.
 // Prints one table and exits 0. Run it on a quiet machine; `--runs N` sets
@@ -5,9 +6,9 @@
 
 #include "app/app.h"
 #include "bench/probe.h"
-#include "tests/modal_watcher.h"
-#include "tests/run_tally.h"
-#include "tests/windows.h"
+#include "modal_watcher.h"
+#include "tally_driver.h"
+#include "window_driver.h"
 
 #include <QApplication>
 #include <QProcess>

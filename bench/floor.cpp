@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The floor: what Qt itself costs for a Widgets program with one window, one
 // menu and one label. bottinaro-bench starts it beside its own child mode and
 // reports Bottinaro's start-up time and peak memory as a multiple of it.

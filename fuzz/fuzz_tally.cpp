@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tally driven as the main window drives it, from any earlier record and
 // any count, against the tests' oracle; then a free run of single steps in
 // any order against a model in int. A shortfall fails exactly when the
 // difference lies below -32768; failed steps leave the record as it was.
 
-#include "tests/run_tally.h"
+#include "tally_driver.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // forms::CInt against a plain reference of the grammar it accepts: optional
 // blanks, an optional sign directly before ASCII digits, optional blanks.
 //

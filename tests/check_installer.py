@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Installs the NSIS installer of this build silently under Wine (made with
 cpack first when packages/ lacks it or it is older than the .exe),
 checks that the program and its Start-menu shortcut are in place, then
@@ -51,7 +52,8 @@ wine(setups[0], "/S")
 if not os.path.isfile(program):
     failures.append(f"not installed: {program}")
 elif subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__),
-                                                   "check_pe_resources.py"), program]).returncode:
+                                                   "check_pe_resources.py"), program,
+                     os.path.join(build, "bottinaro.rc")]).returncode:
     failures.append("the installed Bottinaro132.exe is not Bottinaro's")
 links = shortcuts()
 if len(links) != 1:

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build folder twice and checks it: the
 # two builds are byte-identical, the control fields, the file list, that the
 # installed files name each other correctly, the binary's hardening, and,

@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the built Bottinaro132.exe and checks what Windows shows of it: one
 file (only system DLLs imported), the GUI subsystem, the Italian version
 block with its fixed fields and seven strings in order, and icon group 1
-with its five images 30001-30005. Usage: check_pe_resources.py <exe>"""
+with the five images of assets/app.ico as 30001-30005. The version and the
+strings are the resource script's (test_forms checks the script against the
+program's own numbers). Usage: check_pe_resources.py <exe> <bottinaro.rc>"""
 
+import os
 import re
 import struct
 import sys
@@ -103,6 +107,8 @@ def main():
     with open(sys.argv[1], "rb") as file:
         image = file.read()
     found = resources(image)
+    with open(sys.argv[2], encoding="utf-8") as file:
+        script = file.read()
 
     languages = {lang for ids in found.values() for langs in ids.values() for lang in langs}
     check(languages == {ITALIAN}, f"languages {sorted(hex(x) for x in languages)}, not 0x410 alone")
@@ -114,7 +120,10 @@ def main():
         check(key == "VS_VERSION_INFO", f"version block key {key!r}")
         fields = struct.unpack("<13I", fixed)
         check(fields[0] == 0xFEEF04BD, "no fixed file info")
-        expected = {2: 0x00010003, 3: 0x00000002, 4: 0x00010003, 5: 0x00000002,
+        major, minor, build, revision = map(int, re.search(
+            r"FILEVERSION (\d+),(\d+),(\d+),(\d+)", script).groups())
+        high, low = major << 16 | minor, build << 16 | revision
+        expected = {2: high, 3: low, 4: high, 5: low,
                     6: 0, 7: 0, 8: 0x4, 9: 0x1, 10: 0, 11: 0, 12: 0}
         for index, value in expected.items():
             check(fields[index] == value, f"fixed field {index}: {fields[index]:#x}, not {value:#x}")
@@ -123,13 +132,7 @@ def main():
         check([table[0] for table in strings] == ["041004B0"], "string tables are not 041004B0 alone")
         pairs = [(entry[0], entry[1].decode("utf-16-le").rstrip("\0"))
                  for table in strings for entry in table[2]]
-        check(pairs == [("CompanyName", "Quarvendo"),
-                        ("LegalCopyright", "Copyright © Quarvendo"),
-                        ("ProductName", "Bottinaro"),
-                        ("FileVersion", "1.03.0002"),
-                        ("ProductVersion", "1.03.0002"),
-                        ("InternalName", "Bottinaro132"),
-                        ("OriginalFilename", "Bottinaro132.exe")], f"strings {pairs}")
+        check(pairs == re.findall(r'VALUE "(\w+)", "([^"]*)"', script), f"strings {pairs}")
         variables = blocks.get("VarFileInfo", ("", b"", []))[2]
         check([(v[0], v[1]) for v in variables] == [("Translation", bytes.fromhex("1004b004"))],
               f"translation {variables}")
@@ -140,8 +143,11 @@ def main():
     reserved, kind, count = struct.unpack_from("<HHH", group)
     check((reserved, kind, count) == (0, 1, 5), f"icon group header {(reserved, kind, count)}")
     entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(count)]
-    wanted = [(32, 16, 4, 744, 30001), (16, 16, 4, 296, 30002), (48, 0, 8, 3752, 30003),
-              (32, 0, 8, 2216, 30004), (32, 2, 1, 304, 30005)]
+    # The icon file's images, in its order, numbered from 30001.
+    with open(os.path.join(os.path.dirname(__file__), "..", "assets", "app.ico"), "rb") as file:
+        ico = file.read()
+    wanted = [(e[0], e[2], e[5], e[6], 30001 + i) for i, e in enumerate(
+        struct.unpack_from("<BBBBHHI", ico, 6 + 16 * i) for i in range(5))]
     got = [(e[0], e[2], e[5], e[6], e[7]) for e in entries]
     check(got == wanted, f"icon entries (side, colours, bits, bytes, id) {got}")
     images = found.get(RT_ICON, {})

@@ -1,5 +1,6 @@
-#include "fixture.h"
-#include "oracle.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "suite_fixture.h"
+#include "tally_oracle.h"
 
 #include "app/app.h"
 #include "forms/label.h"
@@ -138,39 +139,31 @@ private slots:
     {
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("length");
         QTest::newRow("T1") << "Label1"
                             << QStringLiteral(
                                    "Dopo avere collezionato ben 750 scalpi, 150 mazze, 30 "
                                    "cinture, 10 libri e 2 anelli, hai ottenuto (con una "
-                                   "probabilità del 50%) il desiderato OCCHIO DELLA TIGRE")
-                            << 159;
+                                   "probabilità del 50%) il desiderato OCCHIO DELLA TIGRE");
         QTest::newRow("T2") << "Label2"
-                            << "Requisiti:" + Blanks(15) + "113 Sag" + Blanks(2) + "115 Int" << 41;
+                            << "Requisiti:" + Blanks(15) + "113 Sag" + Blanks(2) + "115 Int";
         QTest::newRow("T3") << "Label3"
                             << "Bonus:" + Blanks(61) + "10 CA" + Blanks(22)
-                                   + "+5 tutte le resistenze +5tutti i poteri"
-                            << 133;
+                                   + "+5 tutte le resistenze +5tutti i poteri";
         QTest::newRow("T4") << "Label4"
                             << "Se siete meno fortunati (o guerrieri), potrete ottenere una:"
-                                   + Blanks(50) + "SPADA DELLA POTENZA IN CRISTALLO"
-                            << 142;
+                                   + Blanks(50) + "SPADA DELLA POTENZA IN CRISTALLO";
         QTest::newRow("T5") << "Label5"
                             << "Requisiti:" + Blanks(14) + "242 For" + Blanks(3) + "21 Agi"
-                                   + Blanks(4) + "50 Sag" + Blanks(5) + "53 Int"
-                            << 61;
+                                   + Blanks(4) + "50 Sag" + Blanks(5) + "53 Int";
         QTest::newRow("T6") << "Label6"
                             << "Bonus:" + Blanks(61) + "+10 For" + Blanks(22) + "+10 Res"
-                                   + Blanks(16) + "+10 Agi" + Blanks(19) + "+10 Penetr. Armature"
-                            << 165;
+                                   + Blanks(16) + "+10 Agi" + Blanks(19) + "+10 Penetr. Armature";
     }
 
     void rewardTexts()
     {
         QFETCH(QString, label);
         QFETCH(QString, text);
-        QFETCH(int, length);
-        QCOMPARE(text.size(), length);
         RuntimeScope scope;
         MainWindow main;
         QString shown;
@@ -183,7 +176,6 @@ private slots:
         QCOMPARE(Names(watcher.Seen()), QStringList{QStringLiteral("Form3")});
         QCOMPARE(title, QStringLiteral("Occhio di tigre"));
         QCOMPARE(shown, text);
-        QCOMPARE(shown.size(), length);
     }
 
     void aboutTexts()
@@ -211,13 +203,11 @@ private slots:
         QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
         QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
 
-        const QString credit = "Programma ideato e realizzato da" + Blanks(63) + "MORGOLIN";
-        QCOMPARE(credit.size(), 103);
         const QStringList expected = {
             QStringLiteral("Informazioni su Bottinaro"),
             QStringLiteral("Bottinaro"),
             QStringLiteral("Versione ") + QString::fromLatin1(App::Version),
-            credit,
+            "Programma ideato e realizzato da" + Blanks(63) + "MORGOLIN",
             QString::fromUtf8(App::LegalCopyright),
         };
         QCOMPARE(openings.size(), 2);
@@ -227,21 +217,29 @@ private slots:
         QCOMPARE(iconImages[1], iconImages[0]);
     }
 
+    // Tab goes round OK and both pictures; a focused picture shows it.
     void aboutKeyboardFocus()
     {
         RuntimeScope scope;
         MainWindow main;
-        QStringList focus;
+        QStringList focus, unmarked;
         ModalWatcher watcher = Watch(QStringLiteral("frmAbout"), [&](QWidget* modal) {
             QVERIFY(QTest::qWaitForWindowActive(modal));
             QVERIFY(Find<QPushButton>(modal, QStringLiteral("cmdOK"))->isDefault());
+            QHash<QString, QImage> unfocused;
+            for (const QString name : {"picIcon", "Picture1"})
+                unfocused[name] = Find(modal, name)->grab().toImage();
             for (int step = 0; step < 4; ++step) {
-                focus.append(QApplication::focusWidget()->objectName());
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QWidget* at = QApplication::focusWidget();
+                focus.append(at->objectName());
+                if (unfocused.value(at->objectName()) == at->grab().toImage())
+                    unmarked.append(at->objectName());
+                QTest::keyClick(at, Qt::Key_Tab);
             }
         });
         main.Open(QStringLiteral("frmAbout"));
         QCOMPARE(focus, (QStringList{"cmdOK", "picIcon", "Picture1", "cmdOK"}));
+        QVERIFY2(unmarked.isEmpty(), qPrintable(unmarked.join(u' ')));
     }
 
     // Every way of closing each secondary window: it either closes for good
@@ -567,24 +565,6 @@ private slots:
         main.Open(window);
         QVERIFY(labels > 0);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
-    }
-
-    void screenshots()
-    {
-        RuntimeScope scope;
-        MainWindow main;
-        ModalWatcher watcher([](QWidget* modal) {
-            if (modal->objectName() == u"Form3")
-                SaveScreenshot(modal, QStringLiteral("form3"));
-            else if (modal->objectName() == u"Form2")
-                SaveScreenshot(modal, QStringLiteral("form2"));
-            else
-                SaveScreenshot(modal, QStringLiteral("frm_about"));
-        });
-        main.Calculate(QStringLiteral("750"));
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
-        QCOMPARE(Names(watcher.Seen()), (QStringList{"Form3", "Form2", "frmAbout"}));
     }
 };
 

@@ -1,16 +1,13 @@
-#include "fixture.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "suite_fixture.h"
 
 #include "app/app.h"
 #include "forms/accessible.h"
 #include "forms/label.h"
 #include "forms/progress_bar.h"
-#include "ui/main/form1.h"
 
 #include <QAccessible>
 #include <QFile>
-#include <QIcon>
-#include <QLineEdit>
-#include <QMainWindow>
 #if QT_CONFIG(process)
 #include <QProcess>
 #endif
@@ -132,26 +129,6 @@ private slots:
         QCOMPARE(forms::Trap([&] { QCOMPARE(int{forms::CInt(text)}, value); }), error);
     }
 
-    void integerToText_data()
-    {
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0 << "0";
-        QTest::newRow("750") << 750 << "750";
-        QTest::newRow("-1") << -1 << "-1";
-        QTest::newRow("32767") << 32767 << "32767";
-        QTest::newRow("-32768") << -32768 << "-32768";
-        QTest::newRow("i4 max") << std::numeric_limits<std::int32_t>::max() << "2147483647";
-        QTest::newRow("i4 min") << std::numeric_limits<std::int32_t>::min() << "-2147483648";
-    }
-
-    void integerToText()
-    {
-        QFETCH(int, value);
-        QFETCH(QString, text);
-        QCOMPARE(forms::CStr(value), text);
-    }
-
     void progressBarRange_data()
     {
         QTest::addColumn<int>("max");
@@ -190,6 +167,17 @@ private slots:
         QCOMPARE(accessible->valueInterface()->currentValue().toFloat(), accepted ? value : 1.0f);
         QCOMPARE(bar.Min(), 0.0f);
         QCOMPARE(bar.Max(), float(max));
+        // As drawn: the share of columns that differ from an empty bar.
+        forms::ProgressBar empty;
+        empty.setProperty("Max", max);
+        for (forms::ProgressBar* drawn : {&bar, &empty})
+            drawn->resize(473, 17);
+        const QImage full = bar.grab().toImage(), none = empty.grab().toImage();
+        int filled = 0;
+        for (int x = 0; x < full.width(); ++x)
+            filled += full.pixel(x, 8) != none.pixel(x, 8);
+        QVERIFY2(qAbs(filled - bar.Value() / bar.Max() * full.width()) <= 4,
+                 qPrintable(QString::number(filled)));
     }
 
     // Labels draw their text past their box rather than clip it.
@@ -327,15 +315,6 @@ private slots:
         QVERIFY(probe.Window() != nullptr);
     }
 
-    void closeBoxUnloads()
-    {
-        RuntimeScope scope;
-        ProbeForm& probe = forms::Shared<ProbeForm>();
-        probe.Show();
-        QVERIFY(probe.Window()->close());
-        QVERIFY(!probe.IsLoaded());
-    }
-
     void modalShowBlocksUntilClosed_data()
     {
         QTest::addColumn<QString>("how");
@@ -445,29 +424,6 @@ private slots:
         QVERIFY(QString::fromLatin1(App::Id).endsWith(u'.' + QString::fromUtf8(App::Title)));
     }
 
-    void startUpShowsTheMainWindowOnly()
-    {
-        RuntimeScope scope;
-        forms::Shared<Form1>().Show();
-        QWidgetList windows;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible())
-                windows.append(w);
-        QCOMPARE(windows.size(), 1);
-        QWidget* main = windows.first();
-        QCOMPARE(main->objectName(), QStringLiteral("Form1"));
-        QCOMPARE(main->windowTitle(), QStringLiteral("Bottinaro"));
-        const QList<QSize> sizes = main->windowIcon().availableSizes();
-        for (int side : {16, 32, 48})
-            QVERIFY2(sizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
-        auto* central = static_cast<QMainWindow*>(main)->centralWidget();
-        QCOMPARE(central->size(), QSize(489, 472));
-        QVERIFY(!main->findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled());
-        QVERIFY(!main->findChild<QPushButton*>(QStringLiteral("Command2"))->isEnabled());
-        const CollectionTally& form = forms::Shared<Form1>().Tally();
-        QCOMPARE(int{form.sca} | form.maz | form.cin | form.lib | form.ane, 0);
-    }
-
     void iconFileDirectory()
     {
         QFile file(QStringLiteral(ICON_FILE));
@@ -504,33 +460,6 @@ private slots:
             offset += expected[i].bytes;
         }
         QCOMPARE(offset, quint32(ico.size()));
-    }
-
-    void resourceScriptText()
-    {
-        QFile file(QStringLiteral(RC_FILE));
-        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-        const QString rc = QString::fromUtf8(file.readAll());
-        // Italian throughout; the icon comes as raw resources with fixed ids.
-        QVERIFY(rc.contains(QStringLiteral("LANGUAGE 0x10, 0x1")));
-        QVERIFY(rc.contains(QStringLiteral("#include \"bottinaro_icon.rc\"")));
-        static const QRegularExpression iconStatement(QStringLiteral("^\\s*\\w+\\s+ICON\\b"),
-                                                      QRegularExpression::MultilineOption);
-        QVERIFY(!rc.contains(iconStatement));
-        QVERIFY(rc.contains(QStringLiteral("FILEVERSION 1,3,0,2")));
-        QVERIFY(rc.contains(QStringLiteral("PRODUCTVERSION 1,3,0,2")));
-        QVERIFY(rc.contains(QStringLiteral("FILEOS 0x4L")));
-        QVERIFY(rc.contains(QStringLiteral("FILETYPE 0x1L")));
-        QVERIFY(rc.contains(QStringLiteral("VALUE \"Translation\", 0x0410, 0x04B0")));
-        // The seven strings, in order, and no others.
-        const QStringList keys
-            = {"CompanyName",    "LegalCopyright", "ProductName",     "FileVersion",
-               "ProductVersion", "InternalName",   "OriginalFilename"};
-        QStringList found;
-        static const QRegularExpression value(QStringLiteral("VALUE \"(\\w+)\", \"([^\"]*)\""));
-        for (auto it = value.globalMatch(rc); it.hasNext();)
-            found.append(it.next().captured(1));
-        QCOMPARE(found, keys);
     }
 
 #if QT_CONFIG(process)

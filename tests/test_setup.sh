@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # tools/setup.sh on a system without apt and dpkg: with PATH holding only
 # stand-ins, it must name what is missing and the packages of three
 # distributions and return 1, or, with everything there, define build()

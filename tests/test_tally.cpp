@@ -1,4 +1,5 @@
-#include "run_tally.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tally_driver.h"
 
 #include <QTest>
 

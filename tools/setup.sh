@@ -9,6 +9,7 @@
 
 packages=(
     cmake g++ make pkgconf
+    clang                          # the sanitized pass of test.sh builds with Clang
     qt6-base-dev qt6-base-dev-tools
     qt6-translations-l10n          # Qt's own texts in Italian, built into the program
     fonts-dejavu-core              # text measures the same everywhere

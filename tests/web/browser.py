@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Headless Debian Chromium through chromedriver, with the console kept."""
 
 import json

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs the browser build of the QtTest suites in headless Chromium and checks
 the totals each suite prints to the console.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs every registered suite in turn, in name order, each with its own
 // "Totals:" line; run_suites.py reads them from the browser console.
 
@@ -30,7 +31,6 @@ const LeftOut kLeftOut[] = {
      "covers Esci"},
     {"TestForms", "shorterCaptionLeavesNoTrace",
      "Qt's wasm platform cannot grab the screen: QScreen::grabWindow gives an empty picture"},
-    {"TestForms", "resourceScriptText", "the Windows resource script belongs to desktop builds"},
     {"TestForms", "resourceScriptCompiles",
      "the Windows resource script belongs to desktop builds"},
 };

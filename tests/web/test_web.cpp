@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the web build does differently: errors still reach the trap, and the
 // title bar of a window without an icon shows no logo.
 
-#include "fixture.h"
+#include "suite_fixture.h"
 
 #include <QImage>
 #include <QWindow>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Closes the modal windows a handler opens, so that no test can hang on one.

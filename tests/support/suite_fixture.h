@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Shared by the tests that drive the real windows offscreen: a fresh forms
 // runtime per test, the windows' driver, the modal watcher, pictures.
 
 #include "modal_watcher.h"
-#include "windows.h"
+#include "window_driver.h"
 
 #include "forms/convert.h"
 #include "forms/errors.h"

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The tally driven through one whole calculation in the main window's order,
 // recorded the way oracle::Calculate records what it must give.
 
-#include "oracle.h"
 #include "tally/collection_tally.h"
+#include "tally_oracle.h"
 
 inline oracle::Calculation RunTally(CollectionTally& tally, std::int16_t scalps)
 {
