@@ -2,8 +2,11 @@
 """Load benchmark of the page (not a test), in headless Chromium, each site
 served from 127.0.0.1 with its precompressed files as a static host would.
 
-For each site (the page of this build and, when given, a baseline page built
-beside it), loads alternate site by site, RUNS of each kind:
+For this build, times are taken on its checked copy (BUILD_DIR/checked/site,
+the same program with the state hook that says when the main window is
+there) and the transfer on the page players load (BUILD_DIR/site). A
+baseline site, when given, is a page of an earlier build that carries the
+hook itself. Loads alternate site by site, RUNS of each kind:
   - in a browser started for the load, and in a browser already running
     (it has shown a WebGL page of another site), its cache off;
   - on 127.0.0.1 as it is, and over an emulated phone network
@@ -12,7 +15,7 @@ Each figure is the median time from navigation start to the first animation
 frame with the main window shown. Then the first visit's transfer, with
 brotli and with gzip, as the browser counts it.
 
-usage: bench_page.py SITE [BASELINE_SITE]"""
+usage: bench_page.py BUILD_DIR [BASELINE_SITE]"""
 
 import os
 import statistics
@@ -47,6 +50,7 @@ TRANSFER = """
 return performance.getEntriesByType("navigation").concat(performance.getEntriesByType("resource"))
     .reduce((sum, e) => sum + e.transferSize, 0);
 """
+RUNNING = "return !!(window.bottinaro && window.bottinaro.calledRun)"
 # A page of another site that draws with WebGL: it starts the browser's
 # renderer and graphics processes without loading any of the program.
 WARM_UP = ("data:text/html,<canvas id=c></canvas>"
@@ -75,10 +79,29 @@ def load(url, network, running):
         driver.quit()
 
 
+def transfer(url):
+    """Bytes the first visit transfers, once the program runs."""
+    driver = browser.start()
+    try:
+        driver.execute_cdp_cmd("Network.enable", {})
+        driver.execute_cdp_cmd("Network.setCacheDisabled", {"cacheDisabled": True})
+        driver.get(url)
+        deadline = time.monotonic() + 90
+        while not driver.execute_script(RUNNING):
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"the program did not start from {url}")
+            time.sleep(0.05)
+        return driver.execute_script(TRANSFER)
+    finally:
+        driver.quit()
+
+
 def main():
-    sites = {"this build": os.path.abspath(sys.argv[1])}
+    build_dir = os.path.abspath(sys.argv[1])
+    sites = {"this build": os.path.join(build_dir, "checked", "site")}
+    shipped = {"this build": os.path.join(build_dir, "site")}
     if len(sys.argv) > 2:
-        sites["baseline"] = os.path.abspath(sys.argv[2])
+        sites["baseline"] = shipped["baseline"] = os.path.abspath(sys.argv[2])
     servers = {name: serve.start(folder) for name, folder in sites.items()}
     urls = {name: f"http://127.0.0.1:{server.server_port}/" for name, server in servers.items()}
     kinds = [(network_name, network, running)
@@ -116,12 +139,12 @@ def main():
     for label, encodings in (("brotli", (("br", ".br"), ("gzip", ".gz"))), ("gzip", (("gzip", ".gz"),))):
         row = []
         for name in names:
-            server = serve.start(sites[name], encodings=encodings)
-            _, transferred = load(f"http://127.0.0.1:{server.server_port}/", LOCAL, False)
+            server = serve.start(shipped[name], encodings=encodings)
+            transferred = transfer(f"http://127.0.0.1:{server.server_port}/")
             server.shutdown()
             row.append(f"{transferred / 1e6:.2f} MB")
         print(f"| {label} | " + " | ".join(row) + " |")
-    for name, folder in sites.items():
+    for name, folder in shipped.items():
         wasm = os.path.join(folder, "bottinaro.wasm")
         sizes = [os.path.getsize(path) / 1e6 if os.path.exists(path) else float("nan")
                  for path in (wasm, wasm + ".gz", wasm + ".br")]

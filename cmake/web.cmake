@@ -25,7 +25,6 @@ function(bottinaro_asyncify_only target list)
     target_link_options(${target} PRIVATE "SHELL:-s ASYNCIFY_ONLY=@${list}")
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${list})
 endfunction()
-bottinaro_asyncify_only(bottinaro ${PROJECT_SOURCE_DIR}/web/asyncify.txt)
 set(BOTTINARO_WEB_OPTIMIZE "-Oz" CACHE STRING "emcc optimization level of the web links")
 target_link_options(bottinaro_options INTERFACE ${BOTTINARO_WEB_OPTIMIZE})
 # Asyncify adds its code after the optimizer has run; one more pass over the
@@ -80,17 +79,34 @@ qt_add_resources(bottinaro_forms qstyle PREFIX /qt-project.org/styles/commonstyl
           ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-16.png
           ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-32.png)
 
-# Browser fallbacks (cursor, title bar icon) and the state hook the browser tests read.
+# Browser fallbacks (cursor, title bar icon, fonts, the end of the program).
 # Compiled into each executable: a static library would drop its start-up hook.
-set(BOTTINARO_WEB_SOURCES ${PROJECT_SOURCE_DIR}/web/platform.cpp ${PROJECT_SOURCE_DIR}/web/platform.h)
-target_sources(bottinaro PRIVATE ${BOTTINARO_WEB_SOURCES})
+set(BOTTINARO_WEB_SOURCES ${PROJECT_SOURCE_DIR}/web/platform.cpp)
 
-# The page: our shell, Qt's loader, the program, and gzip copies of the large files.
-set(_site ${PROJECT_BINARY_DIR}/site)
-add_custom_command(TARGET bottinaro POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DBINARY_DIR=$<TARGET_FILE_DIR:bottinaro>
-            -DSITE=${_site} -DQT_DIR=${QT6_INSTALL_PREFIX} -P ${PROJECT_SOURCE_DIR}/cmake/web_site.cmake
-    VERBATIM)
+# A page: our shell, Qt's loader, the program, and brotli and gzip copies of
+# the large files, in SITE.
+function(bottinaro_web_page target site)
+    target_sources(${target} PRIVATE ${BOTTINARO_WEB_SOURCES})
+    bottinaro_asyncify_only(${target} ${PROJECT_SOURCE_DIR}/web/asyncify.txt)
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                -DBINARY_DIR=$<TARGET_FILE_DIR:${target}> -DSITE=${site}
+                -DQT_DIR=${QT6_INSTALL_PREFIX} -P ${PROJECT_SOURCE_DIR}/cmake/web_site.cmake
+        VERBATIM)
+endfunction()
+bottinaro_web_page(bottinaro ${PROJECT_BINARY_DIR}/site)
+
+if(BUILD_TESTING)
+    # The page the page check and the load benchmark drive: the same program
+    # with the state hook they read the windows through, which the page
+    # players load does not carry.
+    qt_add_executable(bottinaro_checked app/main.cpp ${PROJECT_SOURCE_DIR}/web/state_hook.cpp)
+    target_link_libraries(bottinaro_checked PRIVATE bottinaro_ui bottinaro_options)
+    qt_import_plugins(bottinaro_checked EXCLUDE Qt6::QJpegPlugin)
+    set_target_properties(bottinaro_checked PROPERTIES OUTPUT_NAME bottinaro
+        RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/checked)
+    bottinaro_web_page(bottinaro_checked ${PROJECT_BINARY_DIR}/checked/site)
+endif()
 
 if(BUILD_TESTING)
     add_subdirectory(tests/web)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Bottinaro as a web page with Qt for WebAssembly, runs the browser
-# tests in headless Chromium and leaves the static site in build-web/site/.
+# tests in headless Chromium and leaves the static site in build-web/site/
+# (and the copy with the tests' state hook in build-web/checked/site/).
 #   tools/web.sh            prepare, configure, build, test
 #   tools/web.sh --serve    the same without the tests, then serve the site
 #                           on http://127.0.0.1:8132/ until Ctrl+C
@@ -31,6 +32,7 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 fi
 targets=(bottinaro)
+[ "$mode" = serve ] || targets+=(bottinaro_checked)
 [ "$mode" = test ] && targets+=(browser_suites)
 cmake --build "$build_dir" -j"$jobs" --target "${targets[@]}"
 echo "Site: $build_dir/site/"
@@ -57,6 +59,6 @@ bench)
             -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
         EMSDK=$full/emsdk cmake --build "$baseline/build" -j"$jobs" --target bottinaro
     fi
-    /usr/bin/python3 bench/bench_page.py "$build_dir/site" "$baseline/build/site"
+    /usr/bin/python3 bench/bench_page.py "$build_dir" "$baseline/build/site"
     ;;
 esac

@@ -1,7 +1,10 @@
-"""Drives the real page in headless Chromium as a user would, reading the
-windows through the page's state hook (bottinaroState), saves one
-screenshot per window into BUILD_DIR/../screenshots and compares each with the
-offscreen desktop screenshot of the same window when there is one.
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Drives the checked copy of the page (BUILD_DIR/checked/site) in headless
+Chromium as a user would, reading the windows through its state hook, saves
+one screenshot per window into BUILD_DIR/screenshots and compares each with
+the offscreen desktop screenshot of the same window when there is one. Then
+the page players load (BUILD_DIR/site): without WebGL it says why, and it
+carries no state hook.
 
 usage: check_page.py BUILD_DIR [DESKTOP_SCREENSHOTS]"""
 
@@ -274,7 +277,7 @@ def main():
     desktop = sys.argv[2] if len(sys.argv) > 2 else ""
     shots = os.path.join(build_dir, "screenshots")
     os.makedirs(shots, exist_ok=True)
-    server = serve.start(os.path.join(build_dir, "site"))
+    server = serve.start(os.path.join(build_dir, "checked", "site"))
     driver = browser.start()
     page = Page(driver, shots, desktop)
     errors = []
@@ -302,6 +305,18 @@ def main():
         page.check("message without WebGL", driver.execute_script(
             "return document.getElementById('message').innerText").startswith(
                 "Questo browser non può usare WebGL"), True)
+    finally:
+        driver.quit()
+    # The page players load runs, and the tests' hook is not in it.
+    driver = browser.start()
+    try:
+        driver.get(f"http://127.0.0.1:{server.server_port}/")
+        page.wait("the program running", lambda: driver.execute_script(
+            "return window.bottinaro && window.bottinaro.calledRun"), timeout=60)
+        page.check("state hook in the page players load", driver.execute_script(
+            "return typeof window.bottinaro._bottinaro_state"), "undefined")
+    except Failure as failure:
+        page.failures.append(str(failure))
     finally:
         driver.quit()
         server.shutdown()
