@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The pictures of Bottinaro's assets, drawn procedurally.
 
 Each scene is a function from a point (in pixels, fractions allowed) to a

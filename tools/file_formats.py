@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The file formats of Bottinaro's assets, written byte for byte.
 
 Classic Windows icons (ICO with DIB images and AND masks), GIF89a with one

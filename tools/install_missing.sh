@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced: install_missing PACKAGE... installs, with apt through sudo when not
 # root, those Debian packages that are not installed yet. It talks on stderr,
 # so that a script's own output stays clean.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draw Bottinaro's binary assets (icons, cursor, pictures, logo) into assets/.
 
 Everything is drawn procedurally with the standard library only, so the

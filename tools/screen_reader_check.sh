@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What Orca says about a calculation: starts a private X server (Xvfb), a
 # session bus with the accessibility bus, Orca with a debug log and the
 # program; types TEXT into the scalp box, Tab to "Calcola", presses KEY, and

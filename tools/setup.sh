@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by run.sh and test.sh: makes sure the build can start, and offers
 # build DIR [CMAKE OPTIONS...], which configures DIR when it has no build yet
 # (or when options are given) and builds it.

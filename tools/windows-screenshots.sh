@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the four windows as a Windows user sees them: the test program
 # draws them with Qt's Windows platform plugin (Windows fonts through GDI,
 # Windows style) under Wine on a virtual X display, and saves each window;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up of Bottinaro132.exe under Wine against the floor program (bench/
 # floor.cpp: one window, one menu, one label) built the same way: static,
 # mingw-w64, the Windows platform plugin. Alternating runs on a virtual X

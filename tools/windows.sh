@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build, cross-compiled here: prepares the toolchain (Qt 6.4.2
 # for mingw-w64, Wine, NSIS), configures build-windows/, builds
 # Bottinaro132.exe and the tests, makes the zip and the installer in

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows program under Wine in a private prefix, quietly:
 #   tools/wine-run.sh [--qtest] <prefix> <program.exe> [arguments...]
 # The test programs' emulator in a cross build (CMAKE_CROSSCOMPILING_EMULATOR).
