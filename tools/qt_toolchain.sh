@@ -108,18 +108,20 @@ qt_lite_mend_configured() {
 choose_qt() {
     local lite_folder=$1 lite_name=$2 lite_sha=$3 full_folder=$4 full_name=$5 full_sha=$6 key
     key=$(qt_recipe_key)
+    local full=false
     if [ "${BOTTINARO_QT:-}" = full ]; then
-        qt_from_archive "$full_folder" "$full_name" "$full_sha" || qt_from_source "$full_folder" "full-$key"
+        full=true
     elif qt_from_archive "$lite_folder" "$lite_name" "$lite_sha"; then
         :
-    elif [ -f "$qt_cache/$lite_folder-src-$key/.bottinaro-complete" ]; then
-        qt=$qt_cache/$lite_folder-src-$key
-    elif [ "${BOTTINARO_BUILD_QT:-}" = 1 ]; then
+    elif [ -f "$qt_cache/$lite_folder-src-$key/.bottinaro-complete" ] || [ "${BOTTINARO_BUILD_QT:-}" = 1 ]; then
+        # Returns at once when this recipe has been built here already.
         qt_from_source "$lite_folder" "$key" $(qt_lite_flags "${qt_lite_keep[@]}")
     else
         echo "No trimmed Qt (qt-6.4.2-$lite_name-static.tar.xz with SHA-256 ${lite_sha:0:16}…, or one built here with BOTTINARO_BUILD_QT=1): using the full Qt" >&2
-        qt_from_archive "$full_folder" "$full_name" "$full_sha" \
-            || qt_from_source "$full_folder" "full-$key"
+        full=true
+    fi
+    if $full; then
+        qt_from_archive "$full_folder" "$full_name" "$full_sha" || qt_from_source "$full_folder" "full-$key"
     fi
     mkdir -p "$qt_cache"
     echo "$qt"
