@@ -79,14 +79,17 @@ qt_add_resources(bottinaro_forms qstyle PREFIX /qt-project.org/styles/commonstyl
           ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-16.png
           ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-32.png)
 
-# Browser fallbacks (cursor, title bar icon, fonts, the end of the program).
-# Compiled into each executable: a static library would drop its start-up hook.
-set(BOTTINARO_WEB_SOURCES ${PROJECT_SOURCE_DIR}/web/platform.cpp)
+# Browser fallbacks (cursor, title bar icon, fonts, the end of the program)
+# and the accessibility mirror. Compiled into each executable: a static
+# library would drop their start-up hooks.
+set(BOTTINARO_WEB_SOURCES ${PROJECT_SOURCE_DIR}/web/platform.cpp
+    ${PROJECT_SOURCE_DIR}/web/mirror.cpp)
 
 # A page: our shell, Qt's loader, the program, and brotli and gzip copies of
 # the large files, in SITE.
 function(bottinaro_web_page target site)
     target_sources(${target} PRIVATE ${BOTTINARO_WEB_SOURCES})
+    target_link_libraries(${target} PRIVATE Qt6::GuiPrivate)
     bottinaro_asyncify_only(${target} ${PROJECT_SOURCE_DIR}/web/asyncify.txt)
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}

@@ -4,7 +4,7 @@
 # send precompressed files (README, "In the browser").
 file(REMOVE_RECURSE ${SITE})
 file(MAKE_DIRECTORY ${SITE})
-file(COPY ${SOURCE_DIR}/web/index.html ${BINARY_DIR}/bottinaro.js ${BINARY_DIR}/bottinaro.wasm
+file(COPY ${SOURCE_DIR}/web/index.html ${SOURCE_DIR}/web/mirror.js ${BINARY_DIR}/bottinaro.js ${BINARY_DIR}/bottinaro.wasm
           ${QT_DIR}/plugins/platforms/qtloader.js DESTINATION ${SITE})
 file(COPY_FILE ${SOURCE_DIR}/assets/app.ico ${SITE}/favicon.ico)
 file(GLOB _files ${SITE}/*)

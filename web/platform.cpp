@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QMenu>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include <algorithm>
 
 #include <emscripten/emscripten.h>
+#include <emscripten/val.h>
 
 namespace {
 
@@ -33,6 +35,8 @@ protected:
             // show() asked for full screen; the window keeps its own size instead.
             window->setWindowState(window->windowState() & ~Qt::WindowFullScreen);
             Place(window);
+        } else if (event->type() == QEvent::Hide && !qobject_cast<QMenu*>(window)) {
+            QTimer::singleShot(0, qApp, GiveFocusBack);
         } else if (event->type() == QEvent::Show) {
             if (window->windowState() & Qt::WindowFullScreen)
                 QTimer::singleShot(0, window, [window] {
@@ -44,8 +48,10 @@ protected:
         return false;
     }
 
-private:
+public:
     // At its fixed size, in the middle of the page, a little above centre.
+    // The page is told the largest window's size and scales itself down
+    // where it is smaller (web/index.html).
     static void Place(QWidget* window)
     {
         window->adjustSize();
@@ -55,6 +61,37 @@ private:
         const QSize frame = window->frameGeometry().size();
         window->move(page.x() + std::max(0, (page.width() - frame.width()) / 2),
                      page.y() + std::max(0, (page.height() - frame.height()) / 3));
+        static QSize largest;
+        if (frame.width() > largest.width() || frame.height() > largest.height()) {
+            largest = largest.expandedTo(frame);
+            const emscripten::val page = emscripten::val::global("window");
+            if (!page["bottinaroFit"].isUndefined())
+                page.call<void>("bottinaroFit", largest.width(), largest.height());
+        }
+    }
+
+    // The page has turned or changed size: every window goes back to the middle.
+    static void PlaceAll()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && !qobject_cast<QMenu*>(window))
+                Place(window);
+    }
+
+private:
+    // Qt's wasm platform activates no window when the one on top closes;
+    // the desktop activates the one under it, whose focus comes back with it.
+    static void GiveFocusBack()
+    {
+        if (QApplication::activeWindow() || QApplication::activePopupWidget())
+            return;
+        QWidget* next = QApplication::activeModalWidget();
+        if (!next)
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (window->isVisible() && !qobject_cast<QMenu*>(window))
+                    next = window;
+        if (next)
+            next->activateWindow();
     }
 
     static void Adjust(QWidget* window)
@@ -78,12 +115,19 @@ void InstallFallbacks()
 {
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DejaVuSans.ttf"));
     qApp->installEventFilter(new Fallbacks);
+    QObject::connect(qApp->primaryScreen(), &QScreen::geometryChanged, qApp, &Fallbacks::PlaceAll);
     // The page cannot see the program end (Esci, or the main window's close
     // box): the browser keeps the loop, so exec() never returns. It is told,
     // and says so instead of leaving a still picture.
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed,
                      [] { EM_ASM(window.dispatchEvent(new Event("bottinaroquit"));); });
 }
+
+// On a touch screen Qt would type through an input element of its own, which
+// keeps only the last character of a word and brings up the phone's full
+// keyboard; the page's mirror (web/mirror.js) types instead. Set before the
+// application starts, when Qt reads it.
+[[maybe_unused]] const bool kNoQtInputContext = qputenv("QT_IM_MODULE", "none");
 
 } // namespace
 

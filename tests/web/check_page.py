@@ -23,6 +23,12 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import browser  # noqa: E402
 import serve  # noqa: E402
 
+ANDROID = ("Mozilla/5.0 (Linux; Android 14; Pixel 8) AppleWebKit/537.36 (KHTML, like Gecko) "
+           "Chrome/120.0 Mobile Safari/537.36")
+# Upright, turned, and the narrowest common phone, in the order they are tried.
+PHONES = [(412, 915), (915, 412), (360, 740)]
+SENTENCE_749 = ("Scalpi di Moon Tug: 749, Mazze di Skraugbashor: 149, Cinture della forza Skraug: 29, "
+                "Libri del collezionista: 9, Anelli del Leone: 1")
 COUNT_TEXTS = ["Scalpi di Moon Tug: ", "Mazze di Skraugbashor: ", "Cinture della forza Skraug: ",
                "Libri del collezionista: ", "Anelli del Leone: "]
 BANDS = ["Scalpi", "Mazze", "Cintole", "Libri", "Anelli"]
@@ -101,6 +107,73 @@ class Page:
     def calculate(self, text):
         self.type_scalps(text)
         self.click(self.control(self.window("Form1"), "Command1")["rect"])
+
+    def keys_reach_main(self, how):
+        """After a window has closed: the main window is active and the keys
+        reach it (Tab to the box, a digit typed and taken back)."""
+        focus = lambda: [c["name"] for c in self.window("Form1")["controls"] if c["focus"]]
+        self.wait(f"the main window active after {how}", lambda: self.window("Form1")["active"])
+        text = self.control(self.window("Form1"), "Text1")["text"]
+        for _ in range(3):
+            if focus() == ["Text1"]:
+                break
+            self.keys(Keys.TAB)
+            time.sleep(0.2)
+        self.keys(Keys.END, "7")
+        try:
+            self.text_is(text + "7")
+        except Failure:
+            self.failures.append(f"keys do not reach the main window after {how}")
+        self.keys(Keys.BACKSPACE)
+        self.text_is(text)
+
+    # --- the DevTools protocol: touch, a phone's keyboard, the accessibility tree
+    def cdp(self, method, **params):
+        return self.driver.execute_cdp_cmd(method, params)
+
+    def scale(self):
+        return self.driver.execute_script(
+            "const s = document.getElementById('stage'); return s.getBoundingClientRect().width / s.offsetWidth")
+
+    def tap(self, rect):
+        x, y, w, h = [v * self.scale() for v in rect]
+        self.cdp("Input.dispatchTouchEvent", type="touchStart", touchPoints=[{"x": x + w / 2, "y": y + h / 2}])
+        self.cdp("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+
+    def key_event(self, key, code, virtual):
+        for kind in ("keyDown", "keyUp"):
+            self.cdp("Input.dispatchKeyEvent", type=kind, key=key, code=code, windowsVirtualKeyCode=virtual)
+
+    def text_is(self, text):
+        self.wait(f"the text {text!r}", lambda: self.control(self.window("Form1"), "Text1")["text"] == text, 3)
+
+    def ax_node(self, role, name=None):
+        for node in self.cdp("Accessibility.getFullAXTree")["nodes"]:
+            if not node.get("ignored") and node.get("role", {}).get("value") == role and (
+                    name is None or node.get("name", {}).get("value") == name):
+                return node
+        raise Failure(f"no {role} {name!r} in the accessibility tree")
+
+    def announced(self, live):
+        """The texts in the live regions of that politeness."""
+        nodes = self.cdp("Accessibility.getFullAXTree")["nodes"]
+        names = {n["nodeId"]: n.get("name", {}).get("value") for n in nodes}
+        region = {"name": "live", "value": {"type": "token", "value": live}}
+        return [names[c] for n in nodes if region in n.get("properties", [])
+                for c in n.get("childIds", []) if names.get(c)]
+
+    def ax_do(self, node, function):
+        """Runs function (this = the node's element) as assistive technology would act on it."""
+        element = self.cdp("DOM.resolveNode", backendNodeId=node["backendDOMNodeId"])["object"]
+        self.cdp("Runtime.callFunctionOn", objectId=element["objectId"], functionDeclaration=function)
+
+    def whole(self, where):
+        """Every window wholly on the page."""
+        width, height = self.driver.execute_script("return [innerWidth, innerHeight]")
+        for window in self.state()["windows"]:
+            x, y, w, h = [v * self.scale() for v in window["frame"]]
+            if x < 0 or y < 0 or x + w > width + 0.5 or y + h > height + 0.5:
+                self.failures.append(f"{window['name']} at {where}: {[x, y, w, h]} not within {width}x{height}")
 
     def modal(self, name):
         return self.wait(f"the modal window {name}",
@@ -181,6 +254,7 @@ def run(page):
     page.check("summary counts after 100", [t.split()[-1] for t in texts], ["100", "20", "4", "1", "0"])
     page.click(page.control(summary, "Command1")["rect"])
     page.gone("Form2")
+    page.keys_reach_main("the summary closed by mouse")
 
     # 750 from the keyboard (Tab to Calcola, Space): the reward window, then the
     # main window and the summary as on the desktop.
@@ -211,6 +285,7 @@ def run(page):
             page.screenshot("MsgBox", "msgbox-380")
         page.keys(Keys.ENTER)
         page.gone("MsgBox")
+        page.keys_reach_main("the error box closed by keyboard")
         main = page.window("Form1")
         page.check(f"LabelScalpi after {text}", page.control(main, "LabelScalpi")["text"],
                    COUNT_TEXTS[0] + text)
@@ -262,6 +337,8 @@ def run(page):
     page.check("default prevented for F5, Ctrl+R, Ctrl+W, Ctrl+T, 1", prevented,
                [False, False, False, False, True])
 
+    screen_reader(page)
+
     # Esci ends the program; the page says so.
     main = page.window("Form1")
     bar = next(c for c in main["controls"] if c["class"] == "QMenuBar")
@@ -270,6 +347,101 @@ def run(page):
     page.click(next(a for a in menu["actions"] if a["text"] == "Esci")["rect"])
     page.wait("the end of the program", lambda: "chiuso" in driver.execute_script(
         "return document.getElementById('status').innerText"))
+
+
+def screen_reader(page):
+    """Only through the accessibility tree, as a screen reader acts: 749 and
+    the sentence announced, the summary read and closed, 800 and the alert."""
+    page.cdp("DOM.getDocument")
+    box = page.ax_node("textbox", "Scalpi")
+    page.cdp("DOM.focus", backendNodeId=box["backendDOMNodeId"])
+    page.keys(Keys.END, *[Keys.BACKSPACE] * 4)
+    page.cdp("Input.insertText", text="749")
+    page.text_is("749")
+    page.ax_do(page.ax_node("button", "Calcola"), "function () { this.click(); }")
+    page.wait("the announcement", lambda: page.announced("polite") == [SENTENCE_749], 5)
+    print("accessibility tree of the main window after 749:")
+    for node in page.cdp("Accessibility.getFullAXTree")["nodes"]:
+        role, name = node.get("role", {}).get("value"), node.get("name", {}).get("value")
+        if not node.get("ignored") and role not in ("generic", "InlineTextBox", "RootWebArea", "alert"):
+            print(f"  {role} {name!r}" + (f" value {node['value']['value']}" if "value" in node else ""))
+    bar = page.ax_node("progressbar", "Mazze di Skraugbashor, 0–150")
+    page.check("Mazze bar through the tree", bar.get("value", {}).get("value"), 149)
+    page.ax_do(page.ax_node("button", "Riepilogo"), "function () { this.click(); }")
+    dialog = page.wait("the summary in the tree", lambda: page.ax_node("dialog", "Riepilogo"), 5)
+    page.check("summary modal", [p["value"]["value"] for p in dialog.get("properties", [])
+                                 if p["name"] == "modal"], [True])
+    page.ax_node("StaticText", "Anelli del Leone: 1")
+    page.ax_do(page.ax_node("button", "Chiudi"), "function () { this.click(); }")
+    page.gone("Form2")
+    page.keys_reach_main("the summary closed through the tree")
+    box = page.ax_node("textbox", "Scalpi")
+    page.cdp("DOM.focus", backendNodeId=box["backendDOMNodeId"])
+    page.keys(Keys.END, *[Keys.BACKSPACE] * 4)
+    page.cdp("Input.insertText", text="800")
+    page.text_is("800")
+    page.check("no alert before the error", page.announced("assertive"), [])
+    page.ax_do(page.ax_node("button", "Calcola"), "function () { this.click(); }")
+    page.wait("the alert", lambda: page.announced("assertive") == [
+        "Il numero massimo di scalpi collezionabile è 750"], 5)
+    page.ax_node("alertdialog", "Errore 380")
+    page.ax_do(page.ax_node("button", "OK"), "function () { this.click(); }")
+    page.gone("MsgBox")
+    page.keys_reach_main("the error box closed through the tree")
+
+
+def phone(page, server):
+    """By touch and a phone's keyboard, upright and turned: every window whole."""
+    page.cdp("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+    page.cdp("Network.setUserAgentOverride", userAgent=ANDROID)
+    page.cdp("Emulation.setDeviceMetricsOverride", width=PHONES[0][0], height=PHONES[0][1],
+             deviceScaleFactor=2.625, mobile=True)
+    page.driver.get(f"http://127.0.0.1:{server.server_port}/")
+    page.wait("the main window", lambda: page.window("Form1"), timeout=60)
+    page.tap(page.control(page.window("Form1"), "Text1")["rect"])
+    page.check("the box's keyboard", page.driver.execute_script(
+        "return document.activeElement.inputMode"), "numeric")
+    page.cdp("Input.insertText", text="100")  # in one piece, as a suggestion comes
+    page.text_is("100")
+    page.key_event("Backspace", "Backspace", 8)
+    page.text_is("10")
+    page.cdp("Input.insertText", text="0")
+    page.key_event("Enter", "Enter", 13)
+    page.text_is("100")
+    page.tap(page.control(page.window("Form1"), "Command1")["rect"])
+    main = page.wait("the result of 100 by touch", lambda: (m := page.window("Form1")) and page.control(
+        m, "Command2")["enabled"] and m)
+    page.check("shortfalls of 100 by touch", [page.control(main, "Resto" + b)["text"] for b in BANDS],
+               ["-650", "-130", "-26", "-9", "-2"])
+    page.tap(page.control(main, "Command2")["rect"])
+    summary = page.modal("Form2")
+    for width, height in PHONES:
+        page.cdp("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                 deviceScaleFactor=2.625, mobile=True)
+        time.sleep(1)  # the page refits on the next frames
+        page.whole(f"{width}x{height}")
+        page.driver.save_screenshot(os.path.join(page.shots, f"phone-{width}x{height}.png"))
+    page.tap(page.control(page.window("Form2"), "Command1")["rect"])
+    page.gone("Form2")
+    page.keys_reach_main("the summary closed by touch")
+    # The reward window by its title bar's close box, the error box by its OK.
+    page.tap(page.control(page.window("Form1"), "Text1")["rect"])
+    for _ in range(3):
+        page.key_event("Backspace", "Backspace", 8)
+    page.cdp("Input.insertText", text="750")
+    page.tap(page.control(page.window("Form1"), "Command1")["rect"])
+    x, y, w, _ = page.modal("Form3")["frame"]
+    page.tap([x + w - 16, y + 2, 12, 12])
+    page.gone("Form3")
+    page.tap(page.control(page.window("Form1"), "Text1")["rect"])
+    for _ in range(3):
+        page.key_event("Backspace", "Backspace", 8)
+    page.cdp("Input.insertText", text="800")
+    page.tap(page.control(page.window("Form1"), "Command1")["rect"])
+    box = page.modal("MsgBox")
+    page.tap(next(c for c in box["controls"] if c["class"] == "QPushButton")["rect"])
+    page.gone("MsgBox")
+    page.keys_reach_main("the error box closed by touch")
 
 
 def main():
@@ -297,6 +469,16 @@ def main():
         server.shutdown()
     for text in errors:
         page.failures.append(f"console error: {text}")
+    driver = browser.start()
+    server = serve.start(os.path.join(build_dir, "checked", "site"))
+    page.driver = driver
+    try:
+        phone(page, server)
+    except Exception as error:  # noqa: BLE001
+        page.failures.append(f"phone stopped: {type(error).__name__}: {error}")
+    finally:
+        driver.quit()
+        server.shutdown()
     # Without WebGL the page says why, in Italian, instead of starting.
     driver = browser.start(extra=("--disable-3d-apis",))
     server = serve.start(os.path.join(build_dir, "site"))
