@@ -442,6 +442,13 @@ def phone(page, server):
     page.tap(next(c for c in box["controls"] if c["class"] == "QPushButton")["rect"])
     page.gone("MsgBox")
     page.keys_reach_main("the error box closed by touch")
+    # The menu bar and its items.
+    bar = next(c for c in page.window("Form1")["controls"] if c["class"] == "QMenuBar")
+    page.tap(next(a for a in bar["actions"] if a["text"] == "?")["rect"])
+    menu = page.wait("the ? menu", lambda: page.window("QMenu"))
+    page.tap(next(a for a in menu["actions"] if a["text"] == "About")["rect"])
+    page.tap(page.control(page.modal("frmAbout"), "cmdOK")["rect"])
+    page.gone("frmAbout")
 
 
 def main():
