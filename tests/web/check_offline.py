@@ -50,9 +50,9 @@ def installable(page, site, _work):
                 # Launchers may crop to the central circle of 80 %: nothing
                 # but the opaque background outside it.
                 pixels, (w, h) = image.convert("RGBA").load(), image.size
-                outside = {pixels[x, y] for y in range(h) for x in range(w)
-                           if (x + 0.5 - w / 2) ** 2 + (y + 0.5 - h / 2) ** 2 > (0.4 * w) ** 2}
-                page.check("maskable icon outside its safe zone", outside, {pixels[0, 0]})
+                page.check("maskable icon: pixels outside its safe zone unlike its corner", sum(
+                    pixels[x, y] != pixels[0, 0] for y in range(h) for x in range(w)
+                    if (x + 0.5 - w / 2) ** 2 + (y + 0.5 - h / 2) ** 2 > (0.4 * w) ** 2), 0)
                 page.check("maskable icon background opaque", pixels[0, 0][3], 255)
     page.check("manifest icons (purpose, sizes, pixels)", icons, ICONS)
     server = serve.start(site)
