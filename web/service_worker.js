@@ -5,23 +5,48 @@
 // for byte, and the browser installs it beside the old one.
 //
 // A build replaces the previous one whole, never file by file: the new
-// worker fetches every file fresh from the server into its own cache, and
-// until it is active the old worker goes on serving the old build from the
-// old cache. It becomes active when no page uses the old build any more, or
-// earlier when the only page open asks for it, which the page does once its
-// program has started (offline.js): that page already holds every file it
-// needs, so nothing can mix the two builds. The next visit loads the new
-// build; no page is reloaded under the player's hands.
+// worker fetches every file fresh from the server into its own cache, checked
+// against its digest, and until it is active the old worker goes on serving
+// the old build from the old cache. It becomes active when no page uses the
+// old build any more, or earlier when the only page open asks for it, which
+// the page does once its program has started (offline.js): that page already
+// holds every file it needs, so nothing can mix the two builds. The next
+// visit loads the new build; no page is reloaded under the player's hands.
 "use strict";
 
 const CACHE = "@CACHE_NAME@";
-const FILES = [@SITE_FILES@];
+// Each file of the site, with the SHA-256 of its content.
+const FILES = {
+  @SITE_FILES@
+};
 
+function hex(digest) {
+  return Array.from(new Uint8Array(digest), function (byte) {
+    return byte.toString(16).padStart(2, "0");
+  }).join("");
+}
+
+// Every file is checked against this build's own digest: a host halfway
+// through copying a new build may still send some files of the old one, and
+// then this build is not installed (the browser tries again on a later visit).
 self.addEventListener("install", function (event) {
   event.waitUntil(caches.open(CACHE).then(function (cache) {
-    return cache.addAll(FILES.map(function (file) {
-      return new Request(file, { cache: "reload" });
+    return Promise.all(Object.keys(FILES).map(function (file) {
+      return fetch(new Request(file, { cache: "reload" })).then(function (response) {
+        const kept = response.clone();
+        return response.arrayBuffer().then(function (data) {
+          return crypto.subtle.digest("SHA-256", data);
+        }).then(function (digest) {
+          if (!response.ok || hex(digest) !== FILES[file])
+            throw new Error(file + " is not the one of this build");
+          return cache.put(file, kept);
+        });
+      });
     }));
+  }).catch(function (error) {
+    return caches.delete(CACHE).then(function () {
+      throw error;
+    });
   }));
 });
 
@@ -55,7 +80,7 @@ self.addEventListener("fetch", function (event) {
   if (request.method !== "GET" || !request.url.startsWith(scope))
     return;
   const file = request.url.slice(scope.length).split(/[?#]/)[0] || "./";
-  if (!FILES.includes(file))
+  if (!(file in FILES))
     return;
   event.respondWith(caches.open(CACHE).then(function (cache) {
     return cache.match(file);

@@ -23,6 +23,8 @@ SOURCE_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."
 RUNNING = "return !!(window.bottinaro && window.bottinaro.calledRun)"
 CONTROLLED = "return !!navigator.serviceWorker.controller && " + RUNNING[len("return "):]
 CACHES = "caches.keys().then(arguments[arguments.length - 1])"
+SETTLED = ("navigator.serviceWorker.getRegistration().then(r => "
+           "arguments[0](!r.installing && !r.waiting))")
 FETCH = ("fetch(arguments[0]).then(r => r.text().then(t => arguments[arguments.length - 1]("
          "[r.headers.get('Content-Type'), t.length, t.slice(-100)])))")
 MARKER = "// another build"
@@ -107,6 +109,20 @@ def offline_and_update(page, site, work):
                     os.path.join(SOURCE_DIR, "cmake", "web_worker.cmake")], check=True)
     old_cache, new_cache = cache_name(site), cache_name(new_site)
     page.check("a new cache for a new build", new_cache != old_cache, True)
+    # Half copied to the host: the new worker, the old files. Not installed.
+    half_site = os.path.join(work, "half")
+    shutil.copytree(site, half_site)
+    shutil.copy(os.path.join(new_site, "service_worker.js"), half_site)
+    requests.clear()
+    server = serve.start(half_site, port, requests=requests)
+    driver.get(url)
+    page.wait("the half-copied build tried and refused", lambda: (
+        "/bottinaro.wasm" in {path for _, path in requests}
+        and driver.execute_async_script(SETTLED)), timeout=60)
+    page.check("caches after a half-copied build", driver.execute_async_script(CACHES), [old_cache])
+    server.shutdown()
+    server.server_close()
+
     server = serve.start(new_site, port)
     try:
         driver.get(url)  # the old build, while the new one installs
