@@ -2,7 +2,8 @@
 """The page as an app, in headless Chromium: Chromium finds the page players
 load installable and its manifest and icons are as declared; the checked
 copy, once its service worker holds it, starts and calculates with its
-server gone; and a new build served in its place replaces the old one whole.
+server gone; a new build half copied to the host is refused, and one served
+whole replaces the old one whole.
 
 Called by check_page.py: run(BUILD_DIR) returns the failures."""
 
