@@ -34,6 +34,15 @@ BLACK_AND_WHITE = [(0, 0, 0), (255, 255, 255)]
 # format constrains them; 16, 32 and 48 repeat the icon's own images.
 SMOOTH_ICON_SIZES = (24, 64, 128, 256)
 SCALABLE_ICON_SIZE = 256
+# The web page's icons, for browsers that install it as an app: transparent
+# ones, and ones on the page's background for launchers that crop the icon
+# to their own shape (the "maskable" one keeps the 4 inside the central
+# circle of 80 %, which every crop leaves) or fill transparency with black
+# (the apple-touch-icon). Supersampling is lighter on the big ones: the
+# rendering is pure Python.
+PAGE_BACKGROUND = (0xD4, 0xD0, 0xC8)
+WEB_ICONS = (("web/icon-192.png", 192, None, 4), ("web/icon-512.png", 512, None, 3),
+             ("web/icon-maskable-512.png", 512, 0.22, 3), ("web/apple-touch-icon.png", 180, 0.12, 4))
 
 
 def indexed_to_rgba(palette, indices, mask):
@@ -45,6 +54,15 @@ def rendered_to_rgba(image):
     """Straight alpha from the coverage; fully transparent pixels are zero."""
     return [[tuple(int(round(c)) for c in (r, g, b)) + (int(round(coverage * 255)),)
              if round(coverage * 255) else (0, 0, 0, 0) for r, g, b, coverage in row] for row in image]
+
+
+def framed_four(size, margin, colour):
+    """The icon's 4 drawn at its own proportions in the middle of a square
+    of `size`, `margin` (a fraction of it) left on each side, on `colour`."""
+    inner = round(size * (1 - 2 * margin))
+    offset = (size - inner) / 2
+    scene = four_scene(four_shape(inner), DEEP_FOUR)
+    return lambda x, y: scene(x - offset, y - offset) or colour
 
 
 def app_icon_images():
@@ -78,6 +96,14 @@ def build():
         files["hicolor/%dx%d/bottinaro.png" % (size, size)] = png_rgba(size, size, rendered_to_rgba(image))
     files["hicolor/scalable/bottinaro.svg"] = svg_embossed_shape(
         SCALABLE_ICON_SIZE, four_shape(SCALABLE_ICON_SIZE), DEEP_FOUR)
+
+    for name, size, margin, supersample in WEB_ICONS:
+        if margin is None:
+            scene = four_scene(four_shape(size), DEEP_FOUR)
+        else:
+            scene = framed_four(size, margin, PAGE_BACKGROUND)
+        image = render(size, size, scene, supersample)
+        files[name] = png_rgba(size, size, rendered_to_rgba(image))
 
     browns = brown_palette()
     indices, mask = quantize(render(32, 32, abacus_scene()), browns)

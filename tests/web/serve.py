@@ -8,6 +8,7 @@ import http.server
 import os
 import sys
 import threading
+import time
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -35,14 +36,21 @@ class Handler(http.server.SimpleHTTPRequestHandler):
                 return open(path + suffix, "rb")
         return super().send_head()
 
+    requests = None
+
+    def log_request(self, *args):
+        if self.requests is not None:
+            self.requests.append((time.monotonic(), self.path))
+
     def log_message(self, *args):
         pass
 
 
-def start(folder, port=0, encodings=Handler.encodings):
+def start(folder, port=0, encodings=Handler.encodings, requests=None):
     """Serves folder in a background thread, sending the precompressed copies
-    of ENCODINGS; returns the server (its port is server.server_port)."""
-    handler = type("Handler", (Handler,), {"encodings": encodings})
+    of ENCODINGS and appending (time.monotonic(), path) of each request to the
+    list REQUESTS if given; returns the server (its port is server.server_port)."""
+    handler = type("Handler", (Handler,), {"encodings": encodings, "requests": requests})
     server = http.server.ThreadingHTTPServer(
         ("127.0.0.1", port), functools.partial(handler, directory=folder))
     threading.Thread(target=server.serve_forever, daemon=True).start()
