@@ -91,6 +91,11 @@ function(bottinaro_web_page target site)
     target_sources(${target} PRIVATE ${BOTTINARO_WEB_SOURCES})
     target_link_libraries(${target} PRIVATE Qt6::GuiPrivate)
     bottinaro_asyncify_only(${target} ${PROJECT_SOURCE_DIR}/web/asyncify.txt)
+    # The site is gathered after each link: a change to the page's own files
+    # links again, or the site would keep the old ones.
+    file(GLOB _page_files ${PROJECT_SOURCE_DIR}/web/*.js ${PROJECT_SOURCE_DIR}/web/*.html
+         ${PROJECT_SOURCE_DIR}/web/*.webmanifest ${PROJECT_SOURCE_DIR}/assets/web/*.png)
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${_page_files})
     add_custom_command(TARGET ${target} POST_BUILD
         COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
                 -DBINARY_DIR=$<TARGET_FILE_DIR:${target}> -DSITE=${site}

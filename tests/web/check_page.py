@@ -509,7 +509,9 @@ def main():
     finally:
         driver.quit()
         server.shutdown()
-    page.failures += __import__("check_offline").run(build_dir)  # installable, offline, updated
+    import check_offline  # here: it builds on this file's Page
+
+    page.failures += check_offline.run(build_dir)  # installable, offline, updated
     for name, result in page.comparisons:
         print(f"screenshot {os.path.join(shots, name + '.png')}: {result}")
     for failure in page.failures:
