@@ -425,19 +425,18 @@ def phone(page, server):
     page.gone("Form2")
     page.keys_reach_main("the summary closed by touch")
     # The reward window by its title bar's close box, the error box by its OK.
-    page.tap(page.control(page.window("Form1"), "Text1")["rect"])
-    for _ in range(3):
-        page.key_event("Backspace", "Backspace", 8)
-    page.cdp("Input.insertText", text="750")
-    page.tap(page.control(page.window("Form1"), "Command1")["rect"])
+    def calculate(text):
+        page.tap(page.control(page.window("Form1"), "Text1")["rect"])
+        for _ in range(3):
+            page.key_event("Backspace", "Backspace", 8)
+        page.cdp("Input.insertText", text=text)
+        page.tap(page.control(page.window("Form1"), "Command1")["rect"])
+
+    calculate("750")
     x, y, w, _ = page.modal("Form3")["frame"]
     page.tap([x + w - 16, y + 2, 12, 12])
     page.gone("Form3")
-    page.tap(page.control(page.window("Form1"), "Text1")["rect"])
-    for _ in range(3):
-        page.key_event("Backspace", "Backspace", 8)
-    page.cdp("Input.insertText", text="800")
-    page.tap(page.control(page.window("Form1"), "Command1")["rect"])
+    calculate("800")
     box = page.modal("MsgBox")
     page.tap(next(c for c in box["controls"] if c["class"] == "QPushButton")["rect"])
     page.gone("MsgBox")
