@@ -11,7 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/qt_toolchain.sh"
 
-lite_sha=db5591f8c3b263c78e04721a98908e7fc6cbacac4fb95447345b4160724b4b4e
+lite_sha=b0d4b859657fd8c002958945261743dc0f406a52abb0ae81f9c04348b3c0c6b6
 full_sha=835c5cc7bff2df6de2ff0a33cf6d91f9a042403b46a1eafa37e1203dba701d5c
 # The windowsvista style, the native look, includes and uses these unguarded.
 qt_lite_keep=(radiobutton groupbox textedit inputdialog combobox spinbox stackedwidget
@@ -30,12 +30,13 @@ install_missing "${packages[@]}"
 build_qt_from_source() {
     if (($#)); then
         qt_lite_patch
-        # Each function in a section of its own: the build measured in the
-        # README was made so. mingw's ld with --gc-sections then dropped
-        # nothing from the .exe (same text size), so the program's link does
-        # not ask for it.
+        # Optimized for size: the .exe's code is two fifths smaller and the
+        # windows draw the same. Each function in a section of its own: the
+        # builds measured in the README were made so; mingw's ld with
+        # --gc-sections dropped nothing from the .exe, so the program's link
+        # does not ask for it.
         set -- "$@" "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections" \
-            "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections"
+            "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" -DFEATURE_optimize_size=ON
     fi
     windows=$src/qtbase-everywhere-src-6.4.2/src/plugins/platforms/windows
     # Without OpenGL and Direct2D the Windows plugin needs two guards.
