@@ -352,13 +352,19 @@ def run(page):
 def screen_reader(page):
     """Only through the accessibility tree, as a screen reader acts: 749 and
     the sentence announced, the summary read and closed, 800 and the alert."""
+    def type_in(text):
+        box = page.ax_node("textbox", "Scalpi")
+        page.cdp("DOM.focus", backendNodeId=box["backendDOMNodeId"])
+        page.keys(Keys.END, *[Keys.BACKSPACE] * 4)
+        page.cdp("Input.insertText", text=text)
+        page.text_is(text)
+
+    def press(name):
+        page.ax_do(page.ax_node("button", name), "function () { this.click(); }")
+
     page.cdp("DOM.getDocument")
-    box = page.ax_node("textbox", "Scalpi")
-    page.cdp("DOM.focus", backendNodeId=box["backendDOMNodeId"])
-    page.keys(Keys.END, *[Keys.BACKSPACE] * 4)
-    page.cdp("Input.insertText", text="749")
-    page.text_is("749")
-    page.ax_do(page.ax_node("button", "Calcola"), "function () { this.click(); }")
+    type_in("749")
+    press("Calcola")
     page.wait("the announcement", lambda: page.announced("polite") == [SENTENCE_749], 5)
     print("accessibility tree of the main window after 749:")
     for node in page.cdp("Accessibility.getFullAXTree")["nodes"]:
@@ -367,25 +373,21 @@ def screen_reader(page):
             print(f"  {role} {name!r}" + (f" value {node['value']['value']}" if "value" in node else ""))
     bar = page.ax_node("progressbar", "Mazze di Skraugbashor, 0–150")
     page.check("Mazze bar through the tree", bar.get("value", {}).get("value"), 149)
-    page.ax_do(page.ax_node("button", "Riepilogo"), "function () { this.click(); }")
+    press("Riepilogo")
     dialog = page.wait("the summary in the tree", lambda: page.ax_node("dialog", "Riepilogo"), 5)
     page.check("summary modal", [p["value"]["value"] for p in dialog.get("properties", [])
                                  if p["name"] == "modal"], [True])
     page.ax_node("StaticText", "Anelli del Leone: 1")
-    page.ax_do(page.ax_node("button", "Chiudi"), "function () { this.click(); }")
+    press("Chiudi")
     page.gone("Form2")
     page.keys_reach_main("the summary closed through the tree")
-    box = page.ax_node("textbox", "Scalpi")
-    page.cdp("DOM.focus", backendNodeId=box["backendDOMNodeId"])
-    page.keys(Keys.END, *[Keys.BACKSPACE] * 4)
-    page.cdp("Input.insertText", text="800")
-    page.text_is("800")
+    type_in("800")
     page.check("no alert before the error", page.announced("assertive"), [])
-    page.ax_do(page.ax_node("button", "Calcola"), "function () { this.click(); }")
+    press("Calcola")
     page.wait("the alert", lambda: page.announced("assertive") == [
         "Il numero massimo di scalpi collezionabile è 750"], 5)
     page.ax_node("alertdialog", "Errore 380")
-    page.ax_do(page.ax_node("button", "OK"), "function () { this.click(); }")
+    press("OK")
     page.gone("MsgBox")
     page.keys_reach_main("the error box closed through the tree")
 
