@@ -152,6 +152,15 @@ void Say(const char* how, const QString& text)
         page.call<void>("say", std::string(how), text.toStdString());
 }
 
+// Once for all the changes of one turn of the event loop.
+void Schedule()
+{
+    if (!scheduled) {
+        scheduled = true;
+        QTimer::singleShot(0, qApp, Publish);
+    }
+}
+
 void OnEvent(QAccessibleEvent* event)
 {
     QAccessibleInterface* node = event->accessibleInterface();
@@ -168,10 +177,7 @@ void OnEvent(QAccessibleEvent* event)
     if (event->type() == QAccessible::Alert)
         if (auto* box = qobject_cast<QMessageBox*>(event->object()))
             Say("assertive", box->text());
-    if (!scheduled) {
-        scheduled = true;
-        QTimer::singleShot(0, qApp, Publish);
-    }
+    Schedule();
 }
 
 void Install()
@@ -181,8 +187,7 @@ void Install()
     // listens; in the browser nothing ever tells it, so the mirror does.
     QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
     // Windows that move or change size send no accessibility event.
-    QObject::connect(qApp->primaryScreen(), &QScreen::geometryChanged, qApp,
-                     [] { QTimer::singleShot(0, qApp, Publish); });
+    QObject::connect(qApp->primaryScreen(), &QScreen::geometryChanged, qApp, Schedule);
 }
 
 enum Action { kPress = 0, kFocus = 1, kText = 2 };

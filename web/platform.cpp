@@ -24,6 +24,15 @@ namespace {
 // on the title bar of a window without an icon; all three are put right as
 // each window is shown.
 class Fallbacks : public QObject {
+public:
+    // The page has turned or changed size: every window goes back to the middle.
+    static void PlaceAll()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->isVisible() && !qobject_cast<QMenu*>(window))
+                Place(window);
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -48,7 +57,7 @@ protected:
         return false;
     }
 
-public:
+private:
     // At its fixed size, in the middle of the page, a little above centre.
     // The page is told the largest window's size and scales itself down
     // where it is smaller (web/index.html).
@@ -64,21 +73,12 @@ public:
         static QSize largest;
         if (frame.width() > largest.width() || frame.height() > largest.height()) {
             largest = largest.expandedTo(frame);
-            const emscripten::val page = emscripten::val::global("window");
-            if (!page["bottinaroFit"].isUndefined())
-                page.call<void>("bottinaroFit", largest.width(), largest.height());
+            const emscripten::val browser = emscripten::val::global("window");
+            if (!browser["bottinaroFit"].isUndefined())
+                browser.call<void>("bottinaroFit", largest.width(), largest.height());
         }
     }
 
-    // The page has turned or changed size: every window goes back to the middle.
-    static void PlaceAll()
-    {
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (window->isVisible() && !qobject_cast<QMenu*>(window))
-                Place(window);
-    }
-
-private:
     // Qt's wasm platform activates no window when the one on top closes;
     // the desktop activates the one under it, whose focus comes back with it.
     static void GiveFocusBack()

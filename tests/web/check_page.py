@@ -99,10 +99,9 @@ class Page:
         self.wait("the text box to take the focus",
                   lambda: self.control(self.window("Form1"), "Text1")["focus"])
         self.keys(Keys.END, *[Keys.BACKSPACE] * len(box["text"]))
-        self.wait("an empty text box", lambda: self.control(self.window("Form1"), "Text1")["text"] == "")
+        self.text_is("")
         self.keys(text)
-        self.wait(f"the text {text}",
-                  lambda: self.control(self.window("Form1"), "Text1")["text"] == text)
+        self.text_is(text)
 
     def calculate(self, text):
         self.type_scalps(text)
@@ -145,7 +144,7 @@ class Page:
             self.cdp("Input.dispatchKeyEvent", type=kind, key=key, code=code, windowsVirtualKeyCode=virtual)
 
     def text_is(self, text):
-        self.wait(f"the text {text!r}", lambda: self.control(self.window("Form1"), "Text1")["text"] == text, 3)
+        self.wait(f"the text {text!r}", lambda: self.control(self.window("Form1"), "Text1")["text"] == text)
 
     def ax_node(self, role, name=None):
         for node in self.cdp("Accessibility.getFullAXTree")["nodes"]:
@@ -319,8 +318,7 @@ def run(page):
         document.activeElement.dispatchEvent(
             new ClipboardEvent('paste', {clipboardData: data, bubbles: true, cancelable: true}));""")
     try:
-        page.wait("the pasted text",
-                  lambda: page.control(page.window("Form1"), "Text1")["text"] == "375", timeout=3)
+        page.text_is("375")
         page.click(page.control(page.window("Form1"), "Command1")["rect"])
         page.wait("the result of the pasted 375",
                   lambda: page.control(page.window("Form1"), "RestoScalpi")["text"] == "-375")
@@ -416,7 +414,7 @@ def phone(page, server):
     page.check("shortfalls of 100 by touch", [page.control(main, "Resto" + b)["text"] for b in BANDS],
                ["-650", "-130", "-26", "-9", "-2"])
     page.tap(page.control(main, "Command2")["rect"])
-    summary = page.modal("Form2")
+    page.modal("Form2")
     for width, height in PHONES:
         page.cdp("Emulation.setDeviceMetricsOverride", width=width, height=height,
                  deviceScaleFactor=2.625, mobile=True)
