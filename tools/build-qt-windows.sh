@@ -11,11 +11,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/qt_toolchain.sh"
 
-lite_sha=b0d4b859657fd8c002958945261743dc0f406a52abb0ae81f9c04348b3c0c6b6
+lite_sha=140cb403220eb3dc3993f20033ff36485b31c705c640db8f4de0b4567e55eda5
 full_sha=835c5cc7bff2df6de2ff0a33cf6d91f9a042403b46a1eafa37e1203dba701d5c
 # The windowsvista style, the native look, includes and uses these unguarded.
 qt_lite_keep=(radiobutton groupbox textedit inputdialog combobox spinbox stackedwidget
     standarditemmodel itemviews listview treeview tableview slider tabbar tabwidget)
+qt_shaping=()
+qt_compiler_version() { x86_64-w64-mingw32-g++-posix --version | head -n 1; }
 
 packages=(
     cmake ninja-build qt6-base-dev qt6-base-dev-tools

@@ -1,14 +1,16 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by build-qt-windows.sh and build-qt-wasm.sh, which name their
 # archives and SHA-256 and define build_qt_from_source FEATURES_OFF...
-# (installing into $qt from the source in $src).
+# (installing into $qt from the source in $src), qt_compiler_version and
+# qt_shaping (the names of any other functions their build calls).
 #
 # choose_qt LITE_FOLDER LITE_NAME LITE_SHA FULL_FOLDER FULL_NAME FULL_SHA
-# prints the Qt folder to build against. In order: the trimmed Qt from
+# prints the Qt folder to build against. In order: a trimmed Qt built here
+# from this very recipe; with BOTTINARO_BUILD_QT=1, one built now from
+# Debian's qt6-base source; the trimmed Qt from
 # ../shared/toolchains/qt-6.4.2-LITE_NAME-static.tar.xz when its SHA-256 is
-# LITE_SHA; a trimmed Qt built here from the same recipe; with
-# BOTTINARO_BUILD_QT=1, a trimmed Qt built now from Debian's qt6-base source;
-# else the full Qt from its archive (or, without it, built from source).
+# LITE_SHA; else the full Qt from its archive (or, without it, built from
+# source).
 # BOTTINARO_QT=full asks for the full Qt.
 # Each toolchain is kept in ${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro under a
 # name that carries its archive's SHA-256 or its recipe's, so a folder made
@@ -19,11 +21,13 @@
 qt_cache=${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro
 qt_shared=$root/../shared/toolchains
 
-# A source build's recipe: the script's build function, the features kept,
-# the feature list and the patches.
+# A source build's recipe: every function that shapes Qt, the compiler's
+# version, the features kept, the feature list and the patches.
 qt_recipe_key() {
     {
-        declare -f build_qt_from_source qt_lite_patch qt_lite_mend_configured
+        declare -f build_qt_from_source qt_from_source qt_lite_patch qt_lite_mend_configured \
+            "${qt_shaping[@]}"
+        qt_compiler_version
         echo "${qt_lite_keep[*]}"
         cat "$root/tools/qt-lite-features.txt" "$root/tools"/*.patch
     } | sha256sum | cut -c1-16
@@ -62,32 +66,46 @@ qt_from_archive() {
 }
 
 # qt_from_source FOLDER KEY [FLAGS...]: builds Qt from Debian's qt6-base
-# source with build_qt_from_source FLAGS (once per recipe key).
+# source with build_qt_from_source FLAGS (once per recipe key). Each build
+# has a source and build folder of its own; the download is shared, under a
+# lock, and so is nothing else.
 qt_from_source() {
     local folder=$1 key=$2
     shift 2
     qt=$qt_cache/$folder-src-$key
     [ -f "$qt/.bottinaro-complete" ] && return 0
+    mkdir -p "$qt_cache"
+    # The same recipe asked for twice at once is built once.
+    local lock
+    exec {lock}>"$qt.lock"
+    flock "$lock"
+    [ -f "$qt/.bottinaro-complete" ] && { exec {lock}>&-; return 0; }
     echo "Building Qt 6.4.2 into $qt from Debian's qt6-base source" >&2
     install_missing dpkg-dev patch xz-utils
-    src=$qt_cache/qt-src
-    mkdir -p "$src"
-    if ! ls "$src"/qt6-base_6.4.2+dfsg.orig.tar.xz >/dev/null 2>&1; then
-        local sudo=()
-        [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-        # apt-get source needs a deb-src entry for bookworm main.
-        if ! grep -rqs '^deb-src .*bookworm .*main' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-            echo 'deb-src http://deb.debian.org/debian bookworm main' \
-                | "${sudo[@]}" tee /etc/apt/sources.list.d/bottinaro-deb-src.list >/dev/null
+    local download=$qt_cache/qt-src
+    mkdir -p "$download"
+    (
+        flock 9
+        if ! ls "$download"/qt6-base_6.4.2+dfsg.orig.tar.xz >/dev/null 2>&1; then
+            local sudo=()
+            [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+            # apt-get source needs a deb-src entry for bookworm main.
+            if ! grep -rqs '^deb-src .*bookworm .*main' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+                echo 'deb-src http://deb.debian.org/debian bookworm main' \
+                    | "${sudo[@]}" tee /etc/apt/sources.list.d/bottinaro-deb-src.list >/dev/null
+            fi
+            "${sudo[@]}" apt-get update -qq >&2
+            (cd "$download" && apt-get source --download-only qt6-base=6.4.2+dfsg-10 >&2)
         fi
-        "${sudo[@]}" apt-get update -qq >&2
-        (cd "$src" && apt-get source --download-only qt6-base=6.4.2+dfsg-10 >&2)
-    fi
-    rm -rf "$qt" "$src/qtbase-everywhere-src-6.4.2" "$src/build"
-    tar -xJf "$src/qt6-base_6.4.2+dfsg.orig.tar.xz" -C "$src"
+    ) 9>"$download/.lock"
+    src=$qt_cache/work-$folder-$key
+    rm -rf "$qt" "$src"
+    mkdir -p "$src"
+    tar -xJf "$download/qt6-base_6.4.2+dfsg.orig.tar.xz" -C "$src"
     build_qt_from_source "$@"
-    rm -rf "$src/build" "$src/qtbase-everywhere-src-6.4.2"
+    rm -rf "$src"
     qt_finish
+    exec {lock}>&-
 }
 
 qt_finish() {
@@ -111,11 +129,13 @@ choose_qt() {
     local full=false
     if [ "${BOTTINARO_QT:-}" = full ]; then
         full=true
+    elif [ -f "$qt_cache/$lite_folder-src-$key/.bottinaro-complete" ]; then
+        # This very recipe, built here already: newer than any archive.
+        qt=$qt_cache/$lite_folder-src-$key
+    elif [ "${BOTTINARO_BUILD_QT:-}" = 1 ]; then
+        qt_from_source "$lite_folder" "$key" $(qt_lite_flags "${qt_lite_keep[@]}")
     elif qt_from_archive "$lite_folder" "$lite_name" "$lite_sha"; then
         :
-    elif [ -f "$qt_cache/$lite_folder-src-$key/.bottinaro-complete" ] || [ "${BOTTINARO_BUILD_QT:-}" = 1 ]; then
-        # Returns at once when this recipe has been built here already.
-        qt_from_source "$lite_folder" "$key" $(qt_lite_flags "${qt_lite_keep[@]}")
     else
         echo "No trimmed Qt (qt-6.4.2-$lite_name-static.tar.xz with SHA-256 ${lite_sha:0:16}…, or one built here with BOTTINARO_BUILD_QT=1): using the full Qt" >&2
         full=true
