@@ -160,12 +160,14 @@ public:
     // Editing.
     void deleteText(int start, int end) override { replaceText(start, end, QString()); }
     void insertText(int offset, const QString& text) override { replaceText(offset, offset, text); }
+    // As typing over a selection: one step to undo, the caret after the new text.
     void replaceText(int start, int end, const QString& text) override
     {
-        QString content = Edit()->text();
-        start = std::clamp(start, 0, int(content.size()));
-        end = std::clamp(end, start, int(content.size()));
-        Edit()->setText(content.replace(start, end - start, text));
+        const int length = characterCount();
+        start = std::clamp(start, 0, length);
+        end = std::clamp(end, start, length);
+        Edit()->setSelection(start, end - start);
+        Edit()->insert(text);
     }
 
 private:

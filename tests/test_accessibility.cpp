@@ -437,22 +437,25 @@ private slots:
         QTest::addColumn<QString>("with");
         QTest::addColumn<int>("end");
         QTest::addColumn<QString>("result");
-        QTest::newRow("insert at the start") << 0 << "1" << 0 << "1740";
-        QTest::newRow("insert at the end") << 3 << "0" << 3 << "7400";
-        QTest::newRow("replace the middle") << 1 << "5" << 2 << "750";
-        QTest::newRow("delete all") << 0 << "" << 3 << "";
-        QTest::newRow("offsets past the ends") << -5 << "12" << 99 << "12";
-        QTest::newRow("end before start") << 2 << "x" << 1 << "74x0";
+        QTest::addColumn<int>("caret");
+        QTest::newRow("insert at the start") << 0 << "1" << 0 << "1740" << 1;
+        QTest::newRow("insert at the end") << 3 << "0" << 3 << "7400" << 4;
+        QTest::newRow("replace the middle") << 1 << "5" << 2 << "750" << 2;
+        QTest::newRow("delete all") << 0 << "" << 3 << "" << 0;
+        QTest::newRow("offsets past the ends") << -5 << "12" << 99 << "12" << 2;
+        QTest::newRow("end before start") << 2 << "x" << 1 << "74x0" << 3;
     }
 
     // A screen reader edits the box as typing does: offsets outside the text
-    // come inside it, and the change reaches the window's handler.
+    // come inside it, the change reaches the window's handler, the caret
+    // follows the new text and one undo takes the edit back.
     void screenReaderEditsTheBox()
     {
         QFETCH(int, start);
         QFETCH(QString, with);
         QFETCH(int, end);
         QFETCH(QString, result);
+        QFETCH(int, caret);
         RuntimeScope scope;
         MainWindow main;
         main.Calculate(QStringLiteral("740"));
@@ -462,7 +465,10 @@ private slots:
         box->editableTextInterface()->replaceText(start, end, with);
         QCOMPARE(main.Text1()->text(), result);
         QCOMPARE(box->text(QAccessible::Value), result);
+        QCOMPARE(box->textInterface()->cursorPosition(), caret);
         QVERIFY(main.Command1()->isEnabled() && !main.Command2()->isEnabled());
+        main.Text1()->undo();
+        QCOMPARE(main.Text1()->text(), QStringLiteral("740"));
         box->setText(QAccessible::Value, QStringLiteral("9"));
         QCOMPARE(main.Text1()->text(), QStringLiteral("9"));
     }
