@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "forms/label.h"
+#include "forms/palette.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -85,19 +86,6 @@ QList<std::pair<QString, QRect>> TextBoxes(QWidget* window)
     return boxes;
 }
 
-// A dark scheme of the kind a desktop hands Qt (Adwaita's dark colours).
-QPalette DarkPalette()
-{
-    const QColor window(0x35, 0x35, 0x35), text(0xee, 0xee, 0xec), base(0x2d, 0x2d, 0x2d);
-    QPalette palette(text, window, window.lighter(150), window.darker(200), window.darker(130),
-                     text, Qt::white, base, window);
-    palette.setColor(QPalette::Highlight, QColor(0x15, 0x53, 0x9e));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(QPalette::Disabled, role, QColor(0x91, 0x91, 0x90));
-    return palette;
-}
-
 // Sets the application's palette for one test.
 class PaletteScope {
 public:
@@ -147,7 +135,7 @@ private slots:
     void aboutColoursFollowThePalette()
     {
         QFETCH(bool, dark);
-        PaletteScope palette(dark ? DarkPalette() : QApplication::palette());
+        PaletteScope palette(dark ? forms::DarkPalette() : QApplication::palette());
         RuntimeScope scope;
         MainWindow main;
         bool checked = false;
@@ -177,7 +165,7 @@ private slots:
     // Every text of the four windows, measured on the drawn pixels.
     void darkPaletteContrast()
     {
-        PaletteScope palette(DarkPalette());
+        PaletteScope palette(forms::DarkPalette());
         RuntimeScope scope;
         MainWindow main;
         QStringList faults;
