@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "forms/accessible.h"
+#include "forms/arrangement.h"
 #include "forms/errors.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPushButton>
+#include <QScreen>
 #include <QTranslator>
 
 namespace forms {
@@ -82,6 +84,9 @@ void Form::Load()
     // none is made a default button by this.
     for (QPushButton* button : window_->findChildren<QPushButton*>())
         button->installEventFilter(this);
+    Arrange();
+    if (QScreen* screen = window_->screen())
+        connect(screen, &QScreen::availableGeometryChanged, window_, [this] { Arrange(); });
     Form_Load();
 }
 
@@ -93,14 +98,19 @@ void Form::Show(int modal, Form* owner)
     QWidget* window = window_;
     if (owner && owner != this && owner->IsLoaded() && window->parentWidget() != owner->Window())
         window->setParent(owner->Window(), window->windowFlags());
+    // setVisible rather than show(), which takes the platform's default state
+    // (full screen in a browser): a window is shown as it is laid out.
     if (modal == vbModeless) {
-        window->show();
+        window->setVisible(true);
         return;
     }
     window->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     connect(this, &Form::Unloaded, &loop, &QEventLoop::quit);
-    window->show();
+    window->setVisible(true);
+    // Placed over its owner, as designed, or where the owner is larger than
+    // the screen (a phone), in the middle of the screen.
+    KeepOnScreen(window);
     if (IsLoaded())
         loop.exec(QEventLoop::DialogExec);
     // The unloaded window was only scheduled for deletion inside the loop.

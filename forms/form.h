@@ -55,6 +55,9 @@ protected:
     // Returns the window, built from its description with its handlers wired.
     virtual QWidget* BuildWindow() = 0;
     virtual void Form_Load() { }
+    // Lays the window out for its screen: once it is built, and again
+    // whenever the room the screen leaves changes (a phone turned).
+    virtual void Arrange() { }
 
     // The button Esc presses; without one Esc does nothing (it never just
     // hides the window, as a QDialog would).

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "phone_screen.h"
 #include "suite_fixture.h"
 #include "tally_oracle.h"
 
 #include "app/app.h"
+#include "forms/arrangement.h"
 #include "forms/label.h"
 
 #include <QDialog>
 #include <QLabel>
 #include <QWindow>
+
+#include <optional>
 
 namespace {
 
@@ -522,18 +526,34 @@ private slots:
         }
     }
 
-    // Every caption's ink stays inside the window and off the other controls.
+    // Every caption's ink stays inside the window and off the other controls,
+    // as designed and as laid out again on a phone, where each window is
+    // whole on the screen with text no smaller than the designed one's, and
+    // the summary's upright as large as the main window's there.
     void textsKeepClearOfEachOther_data()
     {
         QTest::addColumn<QString>("window");
-        QTest::newRow("Form2") << "Form2";
-        QTest::newRow("Form3") << "Form3";
-        QTest::newRow("frmAbout") << "frmAbout";
+        QTest::addColumn<QSize>("screen"); // none: the suite's own
+        QTest::addColumn<int>("font"); // pixels of the smallest text
+        for (const char* window : {"Form2", "Form3", "frmAbout"})
+            for (const QSize screen : {QSize(), QSize(360, 740), QSize(375, 667), QSize(412, 915),
+                                       QSize(915, 412), QSize(844, 390), QSize(640, 360)}) {
+                const bool upright = screen.isValid() && screen.height() > screen.width();
+                QTest::addRow("%s %dx%d", window, screen.width(), screen.height())
+                    << window << screen
+                    << (upright && QByteArray(window) == "Form2" ? forms::kFingerFontPixels
+                                                                 : forms::kDesignedFontPixels);
+            }
     }
 
     void textsKeepClearOfEachOther()
     {
         QFETCH(QString, window);
+        QFETCH(QSize, screen);
+        QFETCH(int, font);
+        std::optional<PhoneScreen> phone;
+        if (screen.isValid())
+            phone.emplace(screen);
         RuntimeScope scope;
         MainWindow main;
         // The widest counts there are.
@@ -542,9 +562,13 @@ private slots:
         QStringList faults;
         int labels = 0;
         ModalWatcher watcher = Watch(window, [&](QWidget* modal) {
+            if (phone && !phone->Screen()->availableGeometry().contains(modal->frameGeometry()))
+                faults.append(QStringLiteral("the window reaches past the screen"));
             const QRect client = modal->rect();
             for (auto* label : modal->findChildren<forms::Label*>()) {
                 ++labels;
+                if (QFontInfo(label->font()).pixelSize() < font)
+                    faults.append(label->objectName() + QStringLiteral(" text too small"));
                 const QRect ink = label->InkRect();
                 if (!client.contains(ink))
                     faults.append(label->objectName() + QStringLiteral(" leaves the window"));
@@ -561,6 +585,10 @@ private slots:
                                       + other->objectName());
                 }
             }
+            if (phone)
+                SaveScreenshot(modal, modal->objectName().toLower() + QStringLiteral("-%1x%2")
+                                                                      .arg(screen.width())
+                                                                      .arg(screen.height()));
         });
         main.Open(window);
         QVERIFY(labels > 0);

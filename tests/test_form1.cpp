@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "phone_screen.h"
 #include "suite_fixture.h"
 #include "tally_oracle.h"
 
@@ -6,11 +7,14 @@
 #include "forms/line.h"
 #include "forms/progress_bar.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 
 #include <array>
+#include <optional>
 
 static_assert(oracle::kRefusedByBar == forms::kInvalidPropertyValue
               && oracle::kOverflow == forms::kOverflow);
@@ -138,10 +142,24 @@ private slots:
             QCOMPARE(main.Get<forms::ProgressBar>(kBars[i])->Max(), maxima[i]);
     }
 
+    // The same order as designed on a phone, held either way.
+    void tabOrder_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::newRow("as designed") << QSize();
+        QTest::newRow("phone upright") << QSize(360, 740);
+        QTest::newRow("phone turned") << QSize(740, 360);
+    }
+
     void tabOrder()
     {
+        QFETCH(QSize, screen);
+        std::optional<PhoneScreen> phone;
+        if (screen.isValid())
+            phone.emplace(screen);
         RuntimeScope scope;
         MainWindow main;
+        QCOMPARE(main.form.CurrentArrangement() != Form1::Arrangement::Designed, screen.isValid());
         main.Type(QStringLiteral("7")); // enables Calcola
         main.Command2()->setEnabled(true);
         main.window->activateWindow();
@@ -156,6 +174,97 @@ private slots:
         }
         QCOMPARE(order, QStringList({"Text1", "Command1", "Command2"}));
         QCOMPARE(at, main.Text1());
+    }
+
+    // Where the designed window does not fit, it fills the screen with every
+    // text at least the arrangement's font and every control at least its
+    // target, nothing off the screen; elsewhere it stays as designed.
+    void laidOutForTheScreen_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<Form1::Arrangement>("arrangement");
+        QTest::addColumn<int>("font"); // pixels of the smallest text
+        QTest::addColumn<int>("target"); // the smallest side of a control
+        using A = Form1::Arrangement;
+        QTest::newRow("360 x 740") << QSize(360, 740) << A::Upright << 14 << 44;
+        QTest::newRow("375 x 667") << QSize(375, 667) << A::Upright << 14 << 44;
+        QTest::newRow("412 x 915") << QSize(412, 915) << A::Upright << 14 << 44;
+        QTest::newRow("915 x 412") << QSize(915, 412) << A::Turned << 10 << 24;
+        QTest::newRow("844 x 390") << QSize(844, 390) << A::Turned << 10 << 24;
+        QTest::newRow("640 x 360") << QSize(640, 360) << A::Turned << 10 << 24;
+        QTest::newRow("1024 x 768") << QSize(1024, 768) << A::Designed << 10 << 0;
+    }
+
+    void laidOutForTheScreen()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(Form1::Arrangement, arrangement);
+        QFETCH(int, font);
+        QFETCH(int, target);
+        PhoneScreen phone(screen);
+        RuntimeScope scope;
+        MainWindow main;
+        main.Calculate(QStringLiteral("749"));
+        QCOMPARE(main.form.CurrentArrangement(), arrangement);
+        QWidget* window = main.window;
+        QCOMPARE(window->isFullScreen(), arrangement != Form1::Arrangement::Designed);
+        if (window->isFullScreen())
+            QTRY_COMPARE(window->geometry(), QRect(QPoint(), screen));
+        QStringList faults;
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            if (widget->isWindow() || !widget->isVisible() || widget->size().isEmpty())
+                continue;
+            const QRect box(widget->mapToGlobal(QPoint()), widget->size());
+            if (!window->geometry().contains(box) || !QRect(QPoint(), screen).contains(box))
+                faults << QString::fromLatin1(widget->metaObject()->className()) + u' '
+                              + widget->objectName() + QStringLiteral(" off the screen");
+            if ((qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget)
+                 || qobject_cast<QLineEdit*>(widget) || qobject_cast<QMenuBar*>(widget))
+                && QFontInfo(widget->font()).pixelSize() < font)
+                faults << widget->objectName() + QStringLiteral(" text too small");
+        }
+        QList<QSize> targets{main.Text1()->size(), main.Command1()->size(), main.Command2()->size()};
+        auto* bar = window->findChild<QMenuBar*>();
+        for (QAction* action : bar->actions())
+            targets << bar->actionGeometry(action).size();
+        for (const QSize size : targets)
+            if (size.width() < target || size.height() < target)
+                faults << QStringLiteral("a control of %1 x %2").arg(size.width()).arg(size.height());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+        QCOMPARE(main.Get<QLabel>("LabelScalpi")->text(), QStringLiteral("Scalpi di Moon Tug: 749"));
+        SaveScreenshot(window, QStringLiteral("form1-%1x%2").arg(screen.width()).arg(screen.height()));
+    }
+
+    // Turned while a number is shown: the same texts and bars, and back on a
+    // screen the designed window fits, every pixel as designed.
+    void turningKeepsWhatIsShown()
+    {
+        PhoneScreen phone(QSize(1024, 768));
+        RuntimeScope scope;
+        MainWindow main;
+        main.Calculate(QStringLiteral("749"));
+        main.Text1()->clearFocus();
+        const QImage designed = main.window->grab().toImage();
+        const auto shown = [&] {
+            QStringList texts{main.Text1()->text()};
+            for (const QLabel* label : main.window->findChildren<QLabel*>())
+                texts << label->objectName() + u'=' + label->text();
+            for (const forms::ProgressBar* bar : main.window->findChildren<forms::ProgressBar*>())
+                texts << bar->objectName() + u'=' + QString::number(bar->Value());
+            return texts;
+        };
+        const QStringList before = shown();
+        using A = Form1::Arrangement;
+        for (const auto& [size, arrangement] : {std::pair{QSize(360, 740), A::Upright},
+                                                {QSize(740, 360), A::Turned},
+                                                {QSize(412, 915), A::Upright},
+                                                {QSize(1024, 768), A::Designed}}) {
+            phone.Resize(size);
+            QCOMPARE(main.form.CurrentArrangement(), arrangement);
+            QCOMPARE(shown(), before);
+        }
+        main.Text1()->clearFocus(); // no caret in either picture
+        QCOMPARE(main.window->grab().toImage(), designed);
     }
 
     void menus()

@@ -12,6 +12,7 @@ packages=(
     cmake g++ make pkgconf
     clang                          # the sanitized pass of test.sh builds with Clang
     qt6-base-dev qt6-base-dev-tools
+    qt6-base-private-dev           # the tests' phone screen, through Qt's platform interface
     qt6-translations-l10n          # Qt's own texts in Italian, built into the program
     fonts-dejavu-core              # text measures the same everywhere
     binutils-mingw-w64-x86-64      # compiles the Windows resource script in a test
@@ -55,8 +56,8 @@ else
         # Builtins only: on such a system PATH may hold little else.
         printf '%s\n' "Cannot build Bottinaro: missing ${missing_list%, }." \
             "This system has no apt, so nothing was installed. Install these packages:" \
-            "  Debian/Ubuntu: sudo apt install cmake g++ qt6-base-dev qt6-base-dev-tools qt6-translations-l10n fonts-dejavu-core" \
-            "  Fedora:        sudo dnf install cmake gcc-c++ qt6-qtbase-devel qt6-qttranslations dejavu-sans-fonts" \
+            "  Debian/Ubuntu: sudo apt install cmake g++ qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-translations-l10n fonts-dejavu-core" \
+            "  Fedora:        sudo dnf install cmake gcc-c++ qt6-qtbase-devel qt6-qtbase-private-devel qt6-qttranslations dejavu-sans-fonts" \
             "  Arch:          sudo pacman -S --needed cmake gcc qt6-base qt6-translations ttf-dejavu" >&2
         return 1 2>/dev/null || exit 1
     fi

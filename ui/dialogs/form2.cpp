@@ -15,8 +15,17 @@ Form2::~Form2() = default;
 QWidget* Form2::BuildWindow()
 {
     QDialog* window = BuildToolWindow(*ui);
+    layout_ = forms::StoredLayout(window);
     connect(ui->Command1, &QPushButton::clicked, this, Handler(&Form2::Command1_Click));
     return window;
+}
+
+// On a phone held upright the counts are read at the main window's size of
+// text there: the whole window that much larger.
+void Form2::Arrange()
+{
+    const bool upright = forms::Shared<Form1>().CurrentArrangement() == Form1::Arrangement::Upright;
+    layout_.Apply(upright ? qreal(forms::kFingerFontPixels) / forms::kDesignedFontPixels : 1);
 }
 
 void Form2::Form_Load()

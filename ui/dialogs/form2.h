@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "forms/arrangement.h"
 #include "forms/form.h"
 
 #include <memory>
@@ -23,7 +24,9 @@ public:
 
 protected:
     QWidget* BuildWindow() override;
+    void Arrange() override;
 
 private:
     std::unique_ptr<Ui::Form2> ui;
+    forms::StoredLayout layout_;
 };

@@ -15,6 +15,15 @@ namespace {
 // Where the client area's top-left corner goes, whatever the owner's place.
 constexpr QPoint kClientOrigin(156, 129);
 constexpr int kIconSide = 32;
+// On a screen too narrow for the window (a phone held upright): the texts
+// wider, the logo below them, the rule and the last line under it.
+const QHash<QString, QRect> kNarrow = {
+    {"lblTitle", {70, 16, 266, 32}},       {"lblVersion", {70, 52, 266, 15}},
+    {"lblDescription", {70, 75, 266, 78}}, {"Image1", {119, 160, 113, 127}},
+    {"Line1_1", {6, 296, 341, 1}},         {"Line1_0", {7, 297, 340, 2}},
+    {"lblDisclaimer", {17, 308, 228, 23}}, {"cmdOK", {253, 308, 84, 23}},
+};
+constexpr QSize kNarrowSize(352, 343);
 } // namespace
 
 frmAbout::frmAbout() : ui(std::make_unique<Ui::frmAbout>()) { }
@@ -30,6 +39,7 @@ QWidget* frmAbout::BuildWindow()
     // Qt 6.4's setTabOrder() cannot move a window's first widget later.
     ui->setupUi(window);
     window->setFixedSize(window->size());
+    layout_ = forms::StoredLayout(window);
     // setGeometry places the client area, move() would place the frame.
     window->setGeometry(QRect(kClientOrigin, window->size()));
     // Qt caches the pixmaps drawn from an icon under that icon's identity:
@@ -80,6 +90,14 @@ void frmAbout::FollowPalette(QWidget* window)
     // What an etched line is drawn with: the dark shade above the light one.
     follow(ui->Line1_1, storedShadow_, QPalette::Dark);
     follow(ui->Line1_0, storedLight_, QPalette::Light);
+}
+
+void frmAbout::Arrange()
+{
+    if (forms::FitsScreen(Window(), layout_.Size()))
+        layout_.Apply();
+    else
+        layout_.Apply(1, kNarrow, kNarrowSize);
 }
 
 bool frmAbout::eventFilter(QObject* watched, QEvent* event)

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "forms/arrangement.h"
 #include "forms/form.h"
 
 #include <QIcon>
@@ -27,6 +28,7 @@ public:
 
 protected:
     QWidget* BuildWindow() override;
+    void Arrange() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -35,6 +37,7 @@ private:
     void FollowPalette(QWidget* window);
 
     std::unique_ptr<Ui::frmAbout> ui;
+    forms::StoredLayout layout_;
     QPalette storedTitle_, storedDescription_, storedDisclaimer_, storedShadow_, storedLight_;
     bool followsDark_ = false;
     // The application icon, kept from the first loading on.

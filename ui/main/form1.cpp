@@ -89,6 +89,10 @@ QWidget* Form1::BuildWindow()
                                     + forms::CStr(std::int32_t(band.bar->Max())));
     }
     announcer_ = new forms::Announcer(ui->centralwidget);
+    designed_ = forms::StoredLayout(ui->centralwidget);
+    window->adjustSize();
+    designedSize_ = window->size();
+    arrangement_ = Arrangement::Designed;
 
     // The menus carry no access keys, so F10 opens the menu bar from the keyboard.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), window);

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "forms/arrangement.h"
 #include "forms/form.h"
 #include "tally/collection_tally.h"
 
@@ -11,6 +12,7 @@
 namespace Ui {
 class Form1;
 }
+class FingerStyle;
 namespace forms {
 class Announcer;
 class Label;
@@ -34,6 +36,11 @@ public:
     void exit_Click();
     void abt_Click();
 
+    // How the window is laid out: as designed, or for a finger on a phone
+    // held upright or turned, where the designed window does not fit.
+    enum class Arrangement { Designed, Upright, Turned };
+    Arrangement CurrentArrangement() const { return arrangement_; }
+
     // The counts of the last calculation; the summary window reads them,
     // and tests set them up.
     const CollectionTally& Tally() const { return tally_; }
@@ -41,6 +48,8 @@ public:
 
 protected:
     QWidget* BuildWindow() override;
+    void Arrange() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // One band of the window per level of the chain.
@@ -52,10 +61,18 @@ private:
         std::array<forms::Label*, 3> scale; // under the bar: its ends and middle
     };
     static QString ItemName(TallyLevel level);
+    // The arrangements, in form1_arrangement.cpp.
+    void LayOutAsDesigned();
+    void LayOutForFinger(bool upright, int fontPixels, int target);
 
     std::unique_ptr<Ui::Form1> ui;
     CollectionTally tally_;
     std::array<Band, kTallyLevels> bands_{};
     // Tells a screen reader the counts once a calculation is through.
     forms::Announcer* announcer_ = nullptr;
+    // The client area as designed, menu bar included, and its controls' places.
+    QSize designedSize_;
+    forms::StoredLayout designed_;
+    Arrangement arrangement_ = Arrangement::Designed;
+    FingerStyle* fingerStyle_ = nullptr;
 };
