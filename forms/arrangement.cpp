@@ -50,10 +50,10 @@ void StoredLayout::Apply(qreal scale, const QHash<QString, QRect>& moved, QSize 
 
 namespace {
 
-// The frame around the window's client area, known once the platform has the window.
+// The frame around the window's client area, known once the window is shown
+// (asked before, a browser's platform would make a window of its own).
 QMargins Frame(QWidget* window)
 {
-    window->winId();
     return window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();
 }
 
@@ -73,7 +73,7 @@ bool FitsScreen(QWidget* window, QSize client)
 void KeepOnScreen(QWidget* window)
 {
     const QScreen* screen = window->screen();
-    if (!screen)
+    if (!screen || window->isFullScreen() || window->isMaximized())
         return;
     const QRect room = screen->availableGeometry();
     const QRect frame = window->geometry().marginsAdded(Frame(window));

@@ -99,18 +99,19 @@ void Form::Show(int modal, Form* owner)
     if (owner && owner != this && owner->IsLoaded() && window->parentWidget() != owner->Window())
         window->setParent(owner->Window(), window->windowFlags());
     // setVisible rather than show(), which takes the platform's default state
-    // (full screen in a browser): a window is shown as it is laid out.
-    if (modal == vbModeless) {
-        window->setVisible(true);
+    // (full screen in a browser): a window is shown as it is laid out. Then
+    // laid out again, now that the frame around it is known, and kept on the
+    // screen: over its owner as designed, or where the owner is larger than
+    // the screen (a phone), in the middle of the screen.
+    if (modal != vbModeless)
+        window->setWindowModality(Qt::ApplicationModal);
+    window->setVisible(true);
+    Arrange();
+    KeepOnScreen(window);
+    if (modal == vbModeless)
         return;
-    }
-    window->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     connect(this, &Form::Unloaded, &loop, &QEventLoop::quit);
-    window->setVisible(true);
-    // Placed over its owner, as designed, or where the owner is larger than
-    // the screen (a phone), in the middle of the screen.
-    KeepOnScreen(window);
     if (IsLoaded())
         loop.exec(QEventLoop::DialogExec);
     // The unloaded window was only scheduled for deletion inside the loop.

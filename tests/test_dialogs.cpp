@@ -551,6 +551,8 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QSize, screen);
         QFETCH(int, font);
+        if (screen.isValid() && !PhoneScreen::kSupported)
+            QSKIP("the platform takes no screen of ours");
         std::optional<PhoneScreen> phone;
         if (screen.isValid())
             phone.emplace(screen);

@@ -14,6 +14,15 @@
 
 class PhoneScreen {
 public:
+    // Qt's platform for the browser takes only screens of its own; there the
+    // page check turns real phones.
+    static constexpr bool kSupported =
+#ifdef Q_OS_WASM
+        false;
+#else
+        true;
+#endif
+
     explicit PhoneScreen(QSize size) : screen_(new Platform(size))
     {
         QWindowSystemInterface::handleScreenAdded(screen_, true);

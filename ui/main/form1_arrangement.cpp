@@ -62,7 +62,8 @@ void Form1::Arrange()
 {
     QWidget* window = Window();
     Arrangement wanted = Arrangement::Designed;
-    if (!forms::FitsScreen(window, designedSize_)) {
+    // A screen of no size (a page not laid out yet) says nothing.
+    if (!window->screen()->availableGeometry().isEmpty() && !forms::FitsScreen(window, designedSize_)) {
         const QSize room = window->screen()->availableGeometry().size();
         wanted = room.height() >= room.width() ? Arrangement::Upright : Arrangement::Turned;
     }
@@ -113,6 +114,8 @@ void Form1::LayOutAsDesigned()
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
     window->setWindowState(Qt::WindowNoState);
     window->adjustSize();
+    // Whole: nothing of the other arrangement may stay on the screen.
+    window->update();
 }
 
 void Form1::LayOutForFinger(bool upright, int fontPixels, int target)
@@ -198,4 +201,5 @@ void Form1::LayOutForFinger(bool upright, int fontPixels, int target)
     if (window->isFullScreen() && window->geometry() != window->screen()->geometry())
         window->setWindowState(Qt::WindowNoState);
     window->setWindowState(Qt::WindowFullScreen);
+    window->update();
 }
