@@ -33,9 +33,12 @@ target_link_options(bottinaro_options INTERFACE "SHELL:-s BINARYEN_EXTRA_PASSES=
 
 # Qt's platform carries three faces (1 MB, a fifth of the page) and draws
 # with the first it finds. The windows need one: the DejaVu Sans the desktop
-# build draws with on Linux, cut to the Latin, Greek and Cyrillic scripts and
-# the common signs (0.2 MB instead of 0.76). Qt's set is left out, and
-# web/platform.cpp registers this face.
+# build draws with on Linux, its glyphs as they are, cut to what the program
+# shows or a player types on a Latin keyboard: Latin-1, the punctuation of
+# Italian texts and Qt's own (dashes, quotes, the ellipsis of an elided
+# text), the euro and the minus sign, and the replacement character (45 kB
+# instead of 0.76 MB). Any other character shows the face's missing-glyph
+# box. Qt's set is left out, and web/platform.cpp registers this face.
 set_property(TARGET Qt6::QWasmIntegrationPlugin_resources_1 PROPERTY IMPORTED_OBJECTS_RELEASE "")
 find_file(BOTTINARO_WEB_FONT DejaVuSans.ttf PATHS /usr/share/fonts/truetype/dejavu
     DOC "DejaVu Sans, the web build's one face" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
@@ -50,7 +53,7 @@ endif()
 set(_font ${PROJECT_BINARY_DIR}/web_font/DejaVuSans.ttf)
 add_custom_command(OUTPUT ${_font}
     COMMAND ${BOTTINARO_PYTHON} -m fontTools.subset ${BOTTINARO_WEB_FONT}
-            --unicodes=U+0000-052F,U+1E00-1EFF,U+2000-21FF,U+2212,U+25A0-25FF,U+FFFD
+            --unicodes=U+0020-007E,U+00A0-00FF,U+2013,U+2014,U+2018-201D,U+2022,U+2026,U+20AC,U+2212,U+FFFD
             --layout-features=* --drop-tables+=FFTM --output-file=${_font}
     DEPENDS ${BOTTINARO_WEB_FONT} VERBATIM)
 qt_add_resources(bottinaro_forms web_font PREFIX /fonts BASE ${PROJECT_BINARY_DIR}/web_font
@@ -79,42 +82,28 @@ qt_add_resources(bottinaro_forms qstyle PREFIX /qt-project.org/styles/commonstyl
           ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-16.png
           ${PROJECT_SOURCE_DIR}/web/qt-style/toolbar-ext-h-32.png)
 
-# Browser fallbacks (cursor, title bar icon, fonts, the end of the program)
-# and the accessibility mirror. Compiled into each executable: a static
-# library would drop their start-up hooks.
-set(BOTTINARO_WEB_SOURCES ${PROJECT_SOURCE_DIR}/web/platform.cpp
+# Browser fallbacks (cursor, title bar icon, fonts, colours, the window
+# order, the end of the program) and the accessibility mirror. Compiled into
+# each executable: a static library would drop their start-up hooks.
+set(BOTTINARO_WEB_SOURCES ${PROJECT_SOURCE_DIR}/web/platform.cpp ${PROJECT_SOURCE_DIR}/web/platform.h
     ${PROJECT_SOURCE_DIR}/web/mirror.cpp)
 
-# A page: our shell, Qt's loader, the program, and brotli and gzip copies of
-# the large files, in SITE.
-function(bottinaro_web_page target site)
-    target_sources(${target} PRIVATE ${BOTTINARO_WEB_SOURCES})
-    target_link_libraries(${target} PRIVATE Qt6::GuiPrivate)
-    bottinaro_asyncify_only(${target} ${PROJECT_SOURCE_DIR}/web/asyncify.txt)
-    # The site is gathered after each link: a change to the page's own files
-    # links again, or the site would keep the old ones.
-    file(GLOB _page_files ${PROJECT_SOURCE_DIR}/web/*.js ${PROJECT_SOURCE_DIR}/web/*.html
-         ${PROJECT_SOURCE_DIR}/web/*.webmanifest ${PROJECT_SOURCE_DIR}/assets/web/*.png)
-    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${_page_files})
-    add_custom_command(TARGET ${target} POST_BUILD
-        COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
-                -DBINARY_DIR=$<TARGET_FILE_DIR:${target}> -DSITE=${site}
-                -DQT_DIR=${QT6_INSTALL_PREFIX} -P ${PROJECT_SOURCE_DIR}/cmake/web_site.cmake
-        VERBATIM)
-endfunction()
-bottinaro_web_page(bottinaro ${PROJECT_BINARY_DIR}/site)
-
-if(BUILD_TESTING)
-    # The page the page check and the load benchmark drive: the same program
-    # with the state hook they read the windows through, which the page
-    # players load does not carry.
-    qt_add_executable(bottinaro_checked app/main.cpp ${PROJECT_SOURCE_DIR}/web/state_hook.cpp)
-    target_link_libraries(bottinaro_checked PRIVATE bottinaro_ui bottinaro_options)
-    qt_import_plugins(bottinaro_checked EXCLUDE Qt6::QJpegPlugin)
-    set_target_properties(bottinaro_checked PROPERTIES OUTPUT_NAME bottinaro
-        RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/checked)
-    bottinaro_web_page(bottinaro_checked ${PROJECT_BINARY_DIR}/checked/site)
-endif()
+# The page: our shell, Qt's loader, the program, and brotli and gzip copies
+# of the large files, in site/.
+target_sources(bottinaro PRIVATE ${BOTTINARO_WEB_SOURCES})
+target_link_libraries(bottinaro PRIVATE Qt6::GuiPrivate)
+bottinaro_asyncify_only(bottinaro ${PROJECT_SOURCE_DIR}/web/asyncify.txt)
+# The site is gathered after each link: a change to the page's own files
+# links again, or the site would keep the old ones.
+file(GLOB _page_files ${PROJECT_SOURCE_DIR}/web/*.js ${PROJECT_SOURCE_DIR}/web/*.html
+     ${PROJECT_SOURCE_DIR}/web/*.webmanifest ${PROJECT_SOURCE_DIR}/assets/web/*.png)
+set_property(TARGET bottinaro APPEND PROPERTY LINK_DEPENDS ${_page_files}
+             ${PROJECT_SOURCE_DIR}/cmake/web_site.cmake)
+add_custom_command(TARGET bottinaro POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DBINARY_DIR=${PROJECT_BINARY_DIR}
+            -DSITE=${PROJECT_BINARY_DIR}/site -DQT_DIR=${QT6_INSTALL_PREFIX}
+            -P ${PROJECT_SOURCE_DIR}/cmake/web_site.cmake
+    VERBATIM)
 
 if(BUILD_TESTING)
     add_subdirectory(tests/web)

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the web build does differently from the desktop, in one place.
 
+#include "web/platform.h"
+
+#include "forms/palette.h"
+
 #include <QApplication>
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
-#include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
@@ -17,19 +19,42 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/val.h>
 
+namespace web {
+
 namespace {
 
-// Qt's wasm platform draws the windows' frames itself. It shows every plain
-// window full screen, it cannot show a custom cursor, and it puts Qt's logo
-// on the title bar of a window without an icon; all three are put right as
-// each window is shown.
+QList<QWidget*> stack;
+
+// The page's side of the program (web/index.html), once it is there: the
+// browser suites run without it.
+emscripten::val Page()
+{
+    return emscripten::val::global("bottinaro");
+}
+
+// Qt's wasm platform draws the windows' frames itself, cannot show a custom
+// cursor, puts Qt's logo on the title bar of a window without an icon, and
+// activates no window when the one on top closes. All of it is put right
+// as the windows are shown and hidden, and the program keeps their order.
 class Fallbacks : public QObject {
 public:
-    // The page has turned or changed size: every window goes back to the middle.
+    // At its own size, in the middle of the page, a little above centre;
+    // a window larger than the page keeps its top-left corner on it.
+    static void Place(QWidget* window)
+    {
+        if (window->windowState() & Qt::WindowFullScreen)
+            return;
+        const QRect page = window->screen()->availableGeometry();
+        const QSize frame = window->frameGeometry().size();
+        window->move(page.x() + std::max(0, (page.width() - frame.width()) / 2),
+                     page.y() + std::max(0, (page.height() - frame.height()) / 3));
+    }
+
+    // The page has turned or changed size: every window back to the middle.
     static void PlaceAll()
     {
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (window->isVisible() && !qobject_cast<QMenu*>(window))
+        for (QWidget* window : stack)
+            if (!qobject_cast<QMenu*>(window))
                 Place(window);
     }
 
@@ -39,57 +64,36 @@ protected:
         if (!watched->isWidgetType() || !static_cast<QWidget*>(watched)->isWindow())
             return false;
         auto* window = static_cast<QWidget*>(watched);
-        if (event->type() == QEvent::WindowStateChange && !window->isVisible()
-            && (window->windowState() & Qt::WindowFullScreen)) {
-            // show() asked for full screen; the window keeps its own size instead.
-            window->setWindowState(window->windowState() & ~Qt::WindowFullScreen);
-            Place(window);
-        } else if (event->type() == QEvent::Hide && !qobject_cast<QMenu*>(window)) {
-            QTimer::singleShot(0, qApp, GiveFocusBack);
-        } else if (event->type() == QEvent::Show) {
-            if (window->windowState() & Qt::WindowFullScreen)
-                QTimer::singleShot(0, window, [window] {
-                    window->showNormal();
+        if (event->type() == QEvent::Show) {
+            stack.removeOne(window);
+            stack.append(window);
+            if (!qobject_cast<QMenu*>(window)) {
+                // Where neither the program nor Qt's dialog has put it.
+                if (!window->testAttribute(Qt::WA_Moved))
                     Place(window);
-                });
-            Adjust(window);
+                Adjust(window);
+            }
+        } else if (event->type() == QEvent::Hide) {
+            stack.removeOne(window);
+            if (!qobject_cast<QMenu*>(window))
+                QTimer::singleShot(0, qApp, GiveFocusBack);
+        } else if (event->type() == QEvent::Destroy) {
+            stack.removeOne(window);
         }
         return false;
     }
 
 private:
-    // At its fixed size, in the middle of the page, a little above centre.
-    // The page is told the largest window's size and scales itself down
-    // where it is smaller (web/index.html).
-    static void Place(QWidget* window)
-    {
-        window->adjustSize();
-        if (window->minimumSize() == window->maximumSize())
-            window->resize(window->minimumSize());
-        const QRect page = window->screen()->availableGeometry();
-        const QSize frame = window->frameGeometry().size();
-        window->move(page.x() + std::max(0, (page.width() - frame.width()) / 2),
-                     page.y() + std::max(0, (page.height() - frame.height()) / 3));
-        static QSize largest;
-        if (frame.width() > largest.width() || frame.height() > largest.height()) {
-            largest = largest.expandedTo(frame);
-            const emscripten::val browser = emscripten::val::global("window");
-            if (!browser["bottinaroFit"].isUndefined())
-                browser.call<void>("bottinaroFit", largest.width(), largest.height());
-        }
-    }
-
-    // Qt's wasm platform activates no window when the one on top closes;
-    // the desktop activates the one under it, whose focus comes back with it.
+    // The desktop activates the window under the one that closed, whose
+    // focus comes back with it.
     static void GiveFocusBack()
     {
         if (QApplication::activeWindow() || QApplication::activePopupWidget())
             return;
         QWidget* next = QApplication::activeModalWidget();
-        if (!next)
-            for (QWidget* window : QApplication::topLevelWidgets())
-                if (window->isVisible() && !qobject_cast<QMenu*>(window))
-                    next = window;
+        for (auto window = stack.crbegin(); !next && window != stack.crend(); ++window)
+            if (!qobject_cast<QMenu*>(*window))
+                next = *window;
         if (next)
             next->activateWindow();
     }
@@ -111,16 +115,35 @@ private:
     }
 };
 
-void InstallFallbacks()
+// The device's colour scheme, as the page's media query tells it: a dark
+// device gets the dark palette a dark desktop hands the program.
+void FollowColourScheme()
+{
+    static bool followsDark = false;
+    const bool dark = emscripten::val::global("matchMedia")(std::string("(prefers-color-scheme: dark)"))
+                          ["matches"]
+                              .as<bool>();
+    // A light device keeps the palette Qt chose, untouched until dark has been followed.
+    if (dark != followsDark)
+        QApplication::setPalette(dark ? forms::DarkPalette() : QPalette());
+    followsDark = dark;
+}
+
+void Install()
 {
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/DejaVuSans.ttf"));
     qApp->installEventFilter(new Fallbacks);
-    QObject::connect(qApp->primaryScreen(), &QScreen::geometryChanged, qApp, &Fallbacks::PlaceAll);
+    // After the windows have laid themselves out for the new size.
+    QObject::connect(qApp->primaryScreen(), &QScreen::geometryChanged, qApp,
+                     [] { QTimer::singleShot(0, qApp, &Fallbacks::PlaceAll); });
+    FollowColourScheme();
     // The page cannot see the program end (Esci, or the main window's close
     // box): the browser keeps the loop, so exec() never returns. It is told,
     // and says so instead of leaving a still picture.
-    QObject::connect(qApp, &QGuiApplication::lastWindowClosed,
-                     [] { EM_ASM(window.dispatchEvent(new Event("bottinaroquit"));); });
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [] {
+        if (const emscripten::val page = Page(); !page.isUndefined())
+            page.call<void>("quit");
+    });
 }
 
 // On a touch screen Qt would type through an input element of its own, which
@@ -131,4 +154,21 @@ void InstallFallbacks()
 
 } // namespace
 
+const QList<QWidget*>& Windows()
+{
+    return stack;
+}
+
+} // namespace web
+
+// The page says the device's colour scheme has changed.
+extern "C" EMSCRIPTEN_KEEPALIVE void bottinaro_colour_scheme_changed()
+{
+    web::FollowColourScheme();
+}
+
+static void InstallFallbacks()
+{
+    web::Install();
+}
 Q_COREAPP_STARTUP_FUNCTION(InstallFallbacks)

@@ -1,24 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the page working without a network: the whole site, one build of it,
-// in one cache named after its content. The build writes the name and the
-// files in (cmake/web_worker.cmake), so a new build is a new worker, byte
-// for byte, and the browser installs it beside the old one.
+// in one cache of this copy of the page (its scope) named after the build.
+// The build writes its name and the files in (cmake/web_site.cmake), so a
+// new build is a new worker, byte for byte, and the browser installs it
+// beside the old one.
 //
-// A build replaces the previous one whole, never file by file: the new
-// worker fetches every file fresh from the server into its own cache, checked
-// against its digest, and until it is active the old worker goes on serving
-// the old build from the old cache. It becomes active when no page uses the
-// old build any more, or earlier when the only page open asks for it, which
-// the page does once its program has started (offline.js): that page already
-// holds every file it needs, so nothing can mix the two builds. The next
-// visit loads the new build; no page is reloaded under the player's hands.
+// What is guaranteed:
+// - A page runs one build whole. Its index.html names only its own build's
+//   folder, and every file the page runs lies in that folder, so whatever a
+//   worker or the host answers, a page never runs the files of one build
+//   with those of another.
+// - A build is kept whole or not at all: every file is checked against the
+//   build's own SHA-256 as it is fetched, so a host halfway through copying
+//   a build cannot hand the worker a mixture; the browser tries again on a
+//   later visit.
+// - Copies of the page at two paths of one site keep a cache each: a worker
+//   deletes only the older caches of its own scope.
+// - Until the new build is active the old worker serves the old build from
+//   its own cache. The new one becomes active when no page uses the old one
+//   any more, or earlier when the only page open asks for it (offline.js);
+//   the next visit loads the new build, no page is reloaded under the
+//   player's hands.
 "use strict";
 
-const CACHE = "@CACHE_NAME@";
-// Each file of the site, with the SHA-256 of its content.
+const BUILD = "@BUILD@";
+const SCOPE = self.registration.scope;
+const CACHE = "bottinaro-" + BUILD + " " + SCOPE;
+// Each file of the site, relative to the scope, with the SHA-256 of its content.
 const FILES = {
-  @SITE_FILES@
-};
+@SITE_FILES@};
 
 function hex(digest) {
   return Array.from(new Uint8Array(digest), function (byte) {
@@ -26,9 +36,6 @@ function hex(digest) {
   }).join("");
 }
 
-// Every file is checked against this build's own digest: a host halfway
-// through copying a new build may still send some files of the old one, and
-// then this build is not installed (the browser tries again on a later visit).
 self.addEventListener("install", function (event) {
   event.waitUntil(caches.open(CACHE).then(function (cache) {
     return Promise.all(Object.keys(FILES).map(function (file) {
@@ -38,7 +45,7 @@ self.addEventListener("install", function (event) {
           return crypto.subtle.digest("SHA-256", data);
         }).then(function (digest) {
           if (!response.ok || hex(digest) !== FILES[file])
-            throw new Error(file + " is not the one of this build");
+            throw new Error(file + " is not the one of build " + BUILD);
           return cache.put(file, kept);
         });
       });
@@ -53,7 +60,7 @@ self.addEventListener("install", function (event) {
 self.addEventListener("activate", function (event) {
   event.waitUntil(caches.keys().then(function (names) {
     return Promise.all(names.filter(function (name) {
-      return name.startsWith("bottinaro-") && name !== CACHE;
+      return name.startsWith("bottinaro-") && name.endsWith(" " + SCOPE) && name !== CACHE;
     }).map(function (name) {
       return caches.delete(name);
     }));
@@ -65,7 +72,6 @@ self.addEventListener("activate", function (event) {
 self.addEventListener("message", function (event) {
   if (event.data !== "activate")
     return;
-  // Another page may still be loading the old build's files.
   event.waitUntil(self.clients.matchAll({ type: "window", includeUncontrolled: true })
     .then(function (pages) {
       if (pages.length <= 1)
@@ -73,18 +79,17 @@ self.addEventListener("message", function (event) {
     }));
 });
 
-// The site's own files from the cache, anything else from the network.
+// This build's files from its cache, read by name (never made again if a
+// newer worker has deleted it); anything else, and anything missing, from
+// the network.
 self.addEventListener("fetch", function (event) {
   const request = event.request;
-  const scope = self.registration.scope;
-  if (request.method !== "GET" || !request.url.startsWith(scope))
+  if (request.method !== "GET" || !request.url.startsWith(SCOPE))
     return;
-  const file = request.url.slice(scope.length).split(/[?#]/)[0] || "./";
+  const file = request.url.slice(SCOPE.length).split(/[?#]/)[0] || "./";
   if (!(file in FILES))
     return;
-  event.respondWith(caches.open(CACHE).then(function (cache) {
-    return cache.match(file);
-  }).then(function (response) {
+  event.respondWith(caches.match(file, { cacheName: CACHE }).then(function (response) {
     return response || fetch(request);
   }));
 });

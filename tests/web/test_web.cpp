@@ -1,11 +1,43 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the web build does differently: errors still reach the trap, and the
-// title bar of a window without an icon shows no logo.
+// What the web build does differently: errors still reach the trap, the
+// title bar of a window without an icon shows no logo, and the one face it
+// carries, cut to size, has every character the windows show.
 
 #include "suite_fixture.h"
 
+#include <QAbstractButton>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QWindow>
+
+namespace {
+
+// The characters of every text a window shows that its face lacks.
+QString Missing(QWidget* window)
+{
+    QString missing;
+    const auto check = [&](const QWidget* widget, const QString& text) {
+        const QFontMetrics metrics(widget->font());
+        for (const QChar c : text)
+            if (!c.isSpace() && !metrics.inFont(c) && !missing.contains(c))
+                missing.append(c);
+    };
+    check(window, window->windowTitle());
+    for (const QWidget* widget : window->findChildren<QWidget*>()) {
+        if (auto* label = qobject_cast<const QLabel*>(widget))
+            check(label, label->text());
+        else if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+            check(button, button->text());
+        for (const QAction* action : widget->actions())
+            check(widget, action->text());
+    }
+    return missing;
+}
+
+} // namespace
 
 class TestWeb : public QObject {
     Q_OBJECT
@@ -72,6 +104,47 @@ private slots:
             for (int x = 0; x < picture.width(); ++x)
                 blank = blank && qAlpha(picture.pixel(x, y)) == 0;
         QCOMPARE(blank, !about);
+    }
+
+    // The face is cut to what the program shows: every text of the four
+    // windows, the error box and the box's context menu (Qt's own Italian)
+    // is in it, while a character a player might paste from afar is not.
+    void theFaceHoldsEveryShownCharacter()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        QCOMPARE(QFontInfo(main.window->font()).family(), QStringLiteral("DejaVu Sans"));
+        QStringList faults;
+        const auto look = [&](QWidget* window) {
+            if (const QString missing = Missing(window); !missing.isEmpty())
+                faults.append(window->objectName() + QStringLiteral(": ") + missing);
+        };
+        ModalWatcher watcher(look);
+        main.Calculate(QStringLiteral("750"));
+        main.Open(QStringLiteral("Form2"));
+        main.Open(QStringLiteral("frmAbout"));
+        main.Calculate(QStringLiteral("800"));
+        QCOMPARE(watcher.Seen().size(), 4);
+        look(main.window);
+        std::unique_ptr<QMenu> menu(main.Text1()->createStandardContextMenu());
+        look(menu.get());
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+        QVERIFY(!QFontMetrics(main.Text1()->font()).inFont(QChar(0x6F22)));
+    }
+
+    // A character outside the face is drawn as the face's missing glyph.
+    void charactersOutsideTheFaceDrawSafely()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        const QString typed = QStringLiteral("7\u6F22\u0416\U0001F600");
+        main.Text1()->setText(typed);
+        QVERIFY(!main.window->grab().isNull());
+        QCOMPARE(main.Text1()->text(), typed);
+        ModalWatcher watcher;
+        main.form.Command1_Click();
+        QCOMPARE(watcher.Seen().size(), 0);
+        QVERIFY(!main.Command1()->isEnabled());
     }
 };
 
