@@ -10,7 +10,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import browser  # noqa: E402
+import driver  # noqa: E402
 import serve  # noqa: E402
 
 SUITES = ["TestDialogs", "TestForm1", "TestForms", "TestTally", "TestWeb"]
@@ -24,13 +24,13 @@ DONE = re.compile(r"BROWSER SUITES DONE: (\d+) failed")
 def main():
     build_dir = os.path.abspath(sys.argv[1])
     server = serve.start(build_dir)
-    driver = browser.start()
+    browser = driver.chromium()
     totals, current, done, lines = {}, None, None, []
     try:
-        driver.get(f"http://127.0.0.1:{server.server_port}/browser_suites.html")
+        browser.get(f"http://127.0.0.1:{server.server_port}/browser_suites.html")
         deadline = time.monotonic() + TIMEOUT
         while done is None and time.monotonic() < deadline:
-            for level, text in browser.console(driver):
+            for level, text in driver.console(browser):
                 for line in text.splitlines():
                     lines.append(line)
                     if line.startswith(("FAIL!", "XPASS", "QFATAL", "LEFT OUT")) or \
@@ -47,7 +47,7 @@ def main():
                         done = -1
             time.sleep(0.5)
     finally:
-        driver.quit()
+        browser.quit()
         server.shutdown()
 
     with open(os.path.join(build_dir, "browser_suites.log"), "w") as log:
