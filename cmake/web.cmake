@@ -59,6 +59,18 @@ add_custom_command(OUTPUT ${_font}
 qt_add_resources(bottinaro_forms web_font PREFIX /fonts BASE ${PROJECT_BINARY_DIR}/web_font
     FILES ${_font})
 
+# Of Qt's Italian catalogue (161 kB) only the contexts whose texts the
+# windows can show in a browser: the box's context menu, the message box and
+# its buttons, what a screen reader is told.
+set(_catalogue ${PROJECT_BINARY_DIR}/i18n/qtbase_it.qm)
+add_custom_command(OUTPUT ${_catalogue}
+    COMMAND ${BOTTINARO_PYTHON} ${PROJECT_SOURCE_DIR}/tools/trim_qm.py ${BOTTINARO_QTBASE_IT_QM} ${_catalogue}
+            QLineEdit QUnicodeControlCharacterMenu QPlatformTheme QMessageBox QDialogButtonBox QDialog
+            QWidget QWhatsThisAction QGuiApplication QCoreApplication QAccessibleActionInterface
+    DEPENDS ${BOTTINARO_QTBASE_IT_QM} ${PROJECT_SOURCE_DIR}/tools/trim_qm.py VERBATIM)
+qt_add_resources(bottinaro_forms translations PREFIX /i18n BASE ${PROJECT_BINARY_DIR}/i18n
+    FILES ${_catalogue})
+
 # Qt's style carries 0.35 MB of pictures (file dialogs, media, docks, title
 # bars) in one resource; of them the windows load only the menu bar's
 # extension arrow (web/qt-style, Qt's own files). The resource is left out

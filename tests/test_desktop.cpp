@@ -109,20 +109,6 @@ class TestDesktop : public QObject {
     Q_OBJECT
 
 private slots:
-    void qtTextsInItalian()
-    {
-        RuntimeScope scope;
-        MainWindow main;
-        main.Type(QStringLiteral("12"));
-        std::unique_ptr<QMenu> menu(main.Text1()->createStandardContextMenu());
-        QStringList texts;
-        for (QAction* action : menu->actions())
-            if (!action->isSeparator())
-                texts.append(action->text().section(u'\t', 0, 0));
-        QCOMPARE(texts, (QStringList{"Ann&ulla", "&Rifai", "&Taglia", "&Copia", "&Incolla",
-                                     "Elimina", "Seleziona tutto"}));
-    }
-
     // The About window keeps its stored colours on a light palette and
     // follows a dark one; pictures of both go to the screenshots.
     void aboutColoursFollowThePalette_data()

@@ -14,6 +14,7 @@
 #include <QMenuBar>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 static_assert(oracle::kRefusedByBar == forms::kInvalidPropertyValue
@@ -23,6 +24,22 @@ class TestForm1 : public QObject {
     Q_OBJECT
 
 private slots:
+    // Qt's own texts in Italian, from the catalogue the program carries
+    // (cut to what the page shows, in a browser).
+    void qtTextsInItalian()
+    {
+        RuntimeScope scope;
+        MainWindow main;
+        main.Type(QStringLiteral("12"));
+        std::unique_ptr<QMenu> menu(main.Text1()->createStandardContextMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                texts.append(action->text().section(u'\t', 0, 0));
+        QCOMPARE(texts, (QStringList{"Ann&ulla", "&Rifai", "&Taglia", "&Copia", "&Incolla",
+                                     "Elimina", "Seleziona tutto"}));
+    }
+
     void layout_data()
     {
         QTest::addColumn<QString>("name");
