@@ -68,6 +68,8 @@ bench)
         if [ ! -f "$baseline/build/.complete" ]; then
             rm -rf "$baseline" && git worktree prune
             git worktree add --detach "$baseline/src" "$commit"
+            # Its scripts look for the shared toolchains beside its tree.
+            ln -s "$root/../shared" "$baseline/shared"
             base_qt=$("$baseline/src/tools/build-qt-wasm.sh" | tail -n 1)
             EMSDK=$base_qt/emsdk "$base_qt/bin/qt-cmake" -S "$baseline/src" -B "$baseline/build" -G Ninja \
                 -DCMAKE_BUILD_TYPE=Release -DQT_HOST_PATH=/usr -DBUILD_TESTING=OFF \
