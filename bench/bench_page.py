@@ -201,7 +201,8 @@ def compare(sites):
 
 def trace(build_dir):
     """Where a visit's time goes, from Chromium's performance trace: a first
-    visit and a repeat visit on the phone profile."""
+    visit and a repeat visit on the phone profile, each up to the frame with
+    the main window."""
     site = os.path.join(build_dir, "site")
     server = serve.start(site)
     page = Page(driver.chromium(trace=True))
@@ -215,31 +216,50 @@ def trace(build_dir):
             page.driver.get(f"http://127.0.0.1:{server.server_port}/")
             shown = page.wait("the main window", lambda: page.driver.execute_script(
                 "return window.__firstFrame"), timeout=120)
-            if visit == "first":
-                page.wait("the service worker", lambda: page.driver.execute_script(
-                    "return !!navigator.serviceWorker.controller"), timeout=120)
-                page.cdp("Network.setCacheDisabled", cacheDisabled=True)
             events = [json.loads(entry["message"])["message"] for entry in page.driver.get_log("performance")]
             summarize(visit, shown, events, page.driver.execute_script(
                 "return performance.getEntriesByType('resource').concat(performance.getEntriesByType('navigation'))"
                 ".map(e => [e.name.split('/').pop(), e.startTime, e.responseEnd])"))
+            if visit == "first":
+                page.wait("the service worker", lambda: page.driver.execute_script(
+                    "return !!navigator.serviceWorker.controller"), timeout=120)
+                page.cdp("Network.setCacheDisabled", cacheDisabled=True)
     finally:
         page.driver.quit()
         server.shutdown()
 
 
+# What the page's main thread and the compiler's workers spend their time on.
+BUCKETS = [
+    ("main thread, every task", "CrRendererMain", lambda n: n in ("ThreadControllerImpl::RunTask", "RunTask")),
+    ("main thread, compiling wasm functions on first call", "CrRendererMain", lambda n: n == "wasm.CompileLazy"),
+    ("main thread, garbage collection", "CrRendererMain", lambda n: "GC" in n and n.startswith(("V8.", "Minor", "Major"))),
+    ("main thread, style, layout and paint of the page", "CrRendererMain",
+     lambda n: n in ("UpdateLayoutTree", "Layout", "PrePaint", "Paint", "Commit")),
+    ("workers, compiling the module", "ThreadPoolForegroundWorker",
+     lambda n: n in ("wasm.ExecuteCompilationUnits", "wasm.ValidateFunctionsStreaming")),
+    ("workers, optimizing hot functions", "ThreadPoolForegroundWorker", lambda n: n == "wasm.TopTierCompilation"),
+]
+
+
 def summarize(visit, shown, events, resources):
-    trace_events = [e for m in events if m.get("method") == "Tracing.dataCollected"
-                    for e in m["params"].get("value", [])]
-    durations = collections.Counter()
+    # chromedriver hands each trace event on as one message's parameters.
+    trace_events = [m["params"] for m in events if m.get("method") == "Tracing.dataCollected"]
+    threads = {(e["pid"], e["tid"]): e["args"]["name"] for e in trace_events
+               if e.get("ph") == "M" and e.get("name") == "thread_name"}
+    spent = collections.Counter()
     for event in trace_events:
-        if event.get("ph") == "X" and "dur" in event:
-            durations[event["name"]] += event["dur"] / 1000
+        if event.get("ph") != "X" or "dur" not in event:
+            continue
+        thread = threads.get((event["pid"], event["tid"]))
+        for label, where, chosen in BUCKETS:
+            if thread == where and chosen(event["name"]):
+                spent[label] += event["dur"] / 1000
     print(f"{visit} visit: main window at {shown:.0f} ms from navigation start")
     for name, start, end in sorted(resources, key=lambda r: r[1]):
         print(f"  {name or '(page)'}: requested at {start:.0f} ms, received by {end:.0f} ms")
-    for name, milliseconds in durations.most_common(15):
-        print(f"  {name}: {milliseconds:.0f} ms")
+    for label, _, _ in BUCKETS:
+        print(f"  {label}: {spent[label]:.0f} ms")
 
 
 def main():
