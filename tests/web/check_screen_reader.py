@@ -70,6 +70,7 @@ def focus_on(page, role, name):
         if page.wait("a window", page.main)["inert"] is False and any(
                 c["role"] == role and c["name"] == name and c["focused"] for c in page.main()["controls"]):
             return
+        MOMENTS.append(now())
         xdotool("key", "Tab")
         time.sleep(0.5)
     raise driver.Failure(f"no focus on {name} by Tab: {page.windows()}")
