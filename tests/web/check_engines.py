@@ -74,10 +74,7 @@ def main():
             print(f"{name}:", "FAILED" if any(f.startswith(name) for f in failures) else "passed")
     finally:
         xvfb.terminate()
-    for failure in failures:
-        print("FAIL", failure)
-    print("other engines:", "FAILED" if failures else "passed")
-    return 1 if failures else 0
+    return driver.report("other engines", failures)
 
 
 if __name__ == "__main__":

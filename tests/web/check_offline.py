@@ -182,10 +182,7 @@ def main():
     finally:
         page.driver.quit()
         shutil.rmtree(work)
-    for failure in page.failures:
-        print("FAIL", failure)
-    print("offline check:", "FAILED" if page.failures else "passed")
-    return 1 if page.failures else 0
+    return driver.report("offline check", page.failures)
 
 
 if __name__ == "__main__":

@@ -43,6 +43,14 @@ class Failure(Exception):
     pass
 
 
+def report(check, failures):
+    """Prints each failure and the check's verdict; the exit status."""
+    for failure in failures:
+        print("FAIL", failure)
+    print(f"{check}:", "FAILED" if failures else "passed")
+    return 1 if failures else 0
+
+
 def chromium(width=1024, height=768, extra=(), trace=False, headless=True):
     """Debian Chromium, headless unless asked, its console kept, and with
     TRACE its performance trace in the "performance" log."""
@@ -309,13 +317,20 @@ class Page:
                 break
             self.keys(Keys.TAB)
             self.wait("the focus to move", lambda: any(c["focused"] for c in self.main()["controls"]), 2)
+        if not self.key_lands_after(text):
+            self.failures.append(f"keys do not reach the main window after {how}")
+        self.text_is(text)
+
+    def key_lands_after(self, text):
+        """A digit typed at the box's end lands after TEXT; it is taken back."""
         self.keys(Keys.END, "7")
         try:
             self.text_is(text + "7")
+            return True
         except Failure:
-            self.failures.append(f"keys do not reach the main window after {how}")
-        self.keys(Keys.BACKSPACE)
-        self.text_is(text)
+            return False
+        finally:
+            self.keys(Keys.BACKSPACE)
 
 
 def xvfb():
