@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 // The exchange chain of the collection quest, on 16-bit signed counts:
@@ -52,11 +53,16 @@ public:
 
     // Count minus target; throws TallyOverflow (record untouched) below -32768.
     std::int16_t Shortfall(TallyLevel level) const;
+    // The same without an exception, for code built without them: nothing
+    // below -32768.
+    std::optional<std::int16_t> CheckedShortfall(TallyLevel level) const noexcept;
 
     // Divides the level's count by its divisor, truncating toward zero, and
     // stores the quotient as the next level's count. The last level has no
     // next one: std::invalid_argument.
     std::int16_t Exchange(TallyLevel level);
+    // The same without an exception: nothing, and no change, for the last level.
+    std::optional<std::int16_t> CheckedExchange(TallyLevel level) noexcept;
 
 private:
     static constexpr std::int16_t CollectionTally::*kFields[kTallyLevels]
