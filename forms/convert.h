@@ -8,15 +8,20 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <string_view>
 
 namespace forms {
+
+// A text as the Qt-free rules in tally/ take it.
+inline std::u16string_view Utf16(QStringView text)
+{
+    return {text.utf16(), static_cast<std::size_t>(text.size())};
+}
 
 // Decimal digits, "-" before a negative value, no grouping.
 QString CStr(std::int32_t value);
 
-// Optional blanks, an optional sign directly before ASCII digits, optional
-// blanks; anything else raises kTypeMismatch, a value outside
-// -32768..32767 raises kOverflow.
+// TextToInteger (tally/calculation.h), raising its error.
 std::int16_t CInt(QStringView text);
 
 } // namespace forms

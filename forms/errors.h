@@ -4,6 +4,8 @@
 
 // Numbered run-time errors and the trap that catches them.
 
+#include "tally/calculation.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -12,13 +14,14 @@
 
 namespace forms {
 
-// Run-time error numbers, as the classic runtime numbered them.
+// Run-time error numbers, as the classic runtime numbered them; those a
+// calculation can end with are the calculation's own.
 enum ErrorNumber : std::int32_t {
-    kOverflow = 6,
+    kOverflow = ::kOverflow,
     kOutOfMemory = 7,
-    kTypeMismatch = 13,
+    kTypeMismatch = ::kTypeMismatch,
     kInternalError = 51,
-    kInvalidPropertyValue = 380,
+    kInvalidPropertyValue = ::kInvalidPropertyValue,
     kFormAlreadyShown = 400,
 };
 

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tally_driver.h"
 
+#include "forms/convert.h"
+#include "tally/calculation.h"
+
 #include <QTest>
 
 #include <array>
+#include <string>
 
 Q_DECLARE_METATYPE(TallyLevel)
 
@@ -27,6 +31,18 @@ namespace {
 
 constexpr std::array kLevels
     = {TallyLevel::sca, TallyLevel::maz, TallyLevel::cin, TallyLevel::lib, TallyLevel::ane};
+
+// A press of Calcola recorded as the oracle records it.
+oracle::Calculation Recorded(const Calculation& c)
+{
+    oracle::Calculation run{
+        .shown = c.counts, .barsSet = c.bars, .formed = c.shortfalls, .error = c.error};
+    for (int i = 0; i < kTallyLevels; ++i) {
+        run.counts[i] = c.tally.Count(kLevels[i]);
+        run.shortfalls[i] = c.shortfall[i];
+    }
+    return run;
+}
 
 } // namespace
 
@@ -162,6 +178,70 @@ private slots:
         QCOMPARE(int{tally.ane}, 9);
     }
 
+    // Where a press of Calcola stops, and what it leaves.
+    void calculate_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QList<int>>("steps"); // counts, bars, shortfalls
+        QTest::addColumn<QList<int>>("tally");
+        QTest::addColumn<bool>("reward");
+        auto row = [](const char* name, const QString& text, int error, QList<int> steps,
+                      QList<int> tally = {0, 0, 0, 0, 0}, bool reward = false) {
+            QTest::newRow(name) << text << error << steps << tally << reward;
+        };
+        const QList<int> none = {0, 0, 0}, refused = {1, 0, 0}, all = {5, 5, 5};
+        row("empty", "", kTypeMismatch, none);
+        row("blank", " ", kTypeMismatch, none);
+        row("sign alone", "+", kTypeMismatch, none);
+        row("blank inside", "1 2", kTypeMismatch, none);
+        row("blank after sign", "- 1", kTypeMismatch, none);
+        row("Arabic digits", QString::fromUtf8("١٢"), kTypeMismatch, none);
+        row("letter after", "12a", kTypeMismatch, none);
+        row("tab", "\t750", kTypeMismatch, none);
+        row("no-break space", QString::fromUtf8("\u00a0750"), kTypeMismatch, none);
+        row("32768", "32768", kOverflow, none);
+        row("-32769", "-32769", kOverflow, none);
+        row("65536, 0 in 16 bits", "65536", kOverflow, none);
+        row("2^32, 0 in 32 bits", "4294967296", kOverflow, none);
+        row("a megabyte of nines", QString(1 << 20, u'9'), kOverflow, none);
+        row("a megabyte of zeros", QString(1 << 20, u'0') + "750", 0, all, {750, 150, 30, 10, 2},
+            true);
+        row("-32768", "-32768", kInvalidPropertyValue, refused, {-32768, 0, 0, 0, 0});
+        row("-32019", "-32019", kInvalidPropertyValue, refused, {-32019, 0, 0, 0, 0});
+        row("-1", "-1", kInvalidPropertyValue, refused, {-1, 0, 0, 0, 0});
+        row("751", "751", kInvalidPropertyValue, refused, {751, 0, 0, 0, 0});
+        row("800", "800", kInvalidPropertyValue, refused, {800, 0, 0, 0, 0});
+        row("0", "0", 0, all);
+        row("749", "749", 0, all, {749, 149, 29, 9, 1});
+        row("750", "750", 0, all, {750, 150, 30, 10, 2}, true);
+        row("+750 in blanks", " +750 ", 0, all, {750, 150, 30, 10, 2}, true);
+    }
+
+    void calculate()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, error);
+        QFETCH(QList<int>, steps);
+        QFETCH(QList<int>, tally);
+        QFETCH(bool, reward);
+        const Calculation c = Calculate(forms::Utf16(text));
+        QCOMPARE(c.error, error);
+        QCOMPARE(c.Complete(), error == kNoError);
+        QCOMPARE((QList<int>{c.counts, c.bars, c.shortfalls}), steps);
+        const oracle::Calculation run = Recorded(c);
+        QCOMPARE(QList<int>(run.counts.begin(), run.counts.end()), tally);
+        QCOMPARE(c.Reward(), reward);
+        // An unfinished calculation opens no reward, whatever its scalps.
+        Calculation unfinished = c;
+        unfinished.error = kOverflow;
+        QVERIFY(!unfinished.Reward());
+        // The conversion alone, where the text decides.
+        const Integer16 number = TextToInteger(forms::Utf16(text));
+        QCOMPARE(number.error, c.counts ? kNoError : error);
+        QCOMPARE(int{number.value}, tally[0]);
+    }
+
     // Every 16-bit count, against the oracle and the invariants of the chain.
     void sweepAllCounts()
     {
@@ -170,6 +250,9 @@ private slots:
         for (int s = -32768; s <= 32767; ++s) {
             const oracle::Calculation run = RunTally(tally, static_cast<std::int16_t>(s));
             QCOMPARE(run, oracle::Calculate(s));
+            // A press of Calcola on the count's digits, bars and all.
+            const std::u16string digits = QString::number(s).toStdU16String();
+            QCOMPARE(Recorded(Calculate(digits)), oracle::Calculate(s, oracle::Bars::kChecked));
             failures += run.error != 0;
             if (s >= 0 && s <= 750)
                 for (int i = 0; i < kTallyLevels; ++i) {
