@@ -7,10 +7,12 @@
 #include "forms/errors.h"
 #include "forms/label.h"
 #include "forms/progress_bar.h"
+#include "tally/calculation.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
 #include "ui/item_captions.h"
+#include "ui/message_texts.h"
 #include "ui_form1.h"
 
 #include <QCursor>
@@ -125,38 +127,40 @@ void Form1::Text1_Change()
 void Form1::Command1_Click()
 {
     const std::int32_t error = forms::Trap([this] {
+        // The rules ran apart from the window; here their steps are shown.
+        const Calculation result = Calculate(forms::Utf16(ui->Text1->text()));
         Form_Load();
-        tally_.SetScalps(forms::CInt(ui->Text1->text()));
-        for (const Band& band : bands_) {
+        tally_ = result.tally;
+        for (int i = 0; i < kTallyLevels; ++i) {
+            const Band& band = bands_[i];
             const std::int16_t count = tally_.Count(band.level);
-            band.count->setText(CaptionOf(band.level).count + forms::CStr(count));
-            band.bar->SetValue(count);
-            std::int16_t shortfall = 0;
-            try {
-                shortfall = tally_.Shortfall(band.level);
-            } catch (const TallyOverflow&) {
-                forms::Raise(forms::kOverflow);
+            if (i < result.counts)
+                band.count->setText(CaptionOf(band.level).count + forms::CStr(count));
+            if (i < result.bars)
+                band.bar->SetValue(count);
+            if (i < result.shortfalls) {
+                const std::int16_t shortfall = result.shortfall[i];
+                band.shortfall->setText(forms::CStr(shortfall));
+                // The bare number on screen, with the item it belongs to for a screen reader.
+                band.shortfall->setAccessibleName(ItemName(band.level)
+                                                  + QStringLiteral(", differenza dal traguardo: ")
+                                                  + forms::CStr(shortfall));
             }
-            band.shortfall->setText(forms::CStr(shortfall));
-            // The bare number on screen, with the item it belongs to for a screen reader.
-            band.shortfall->setAccessibleName(ItemName(band.level)
-                                              + QStringLiteral(", differenza dal traguardo: ")
-                                              + forms::CStr(shortfall));
-            if (band.level != TallyLevel::ane)
-                tally_.Exchange(band.level);
         }
+        if (!result.Complete())
+            forms::Raise(result.error);
         ui->Command1->setEnabled(false);
         ui->Command2->setEnabled(true);
         QStringList counts;
         for (const Band& band : bands_)
             counts.append(band.count->text());
         announcer_->Announce(counts.join(QStringLiteral(", ")));
-        if (tally_.sca == CollectionTally::Target(TallyLevel::sca))
+        if (result.Reward())
             forms::Shared<Form3>().Show(forms::vbModal, this);
     });
     if (error == forms::kInvalidPropertyValue)
-        forms::MsgBox(QStringLiteral("Il numero massimo di scalpi collezionabile è 750"),
-                      forms::vbCritical, QStringLiteral("Errore ") + forms::CStr(error));
+        forms::MsgBox(QString::fromUtf8(kTooManyScalpsPrompt), forms::vbCritical,
+                      QString::fromUtf8(kErrorTitlePrefix) + forms::CStr(error));
 }
 
 void Form1::Command2_Click()
