@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// forms::CInt against a plain reference of the grammar it accepts: optional
-// blanks, an optional sign directly before ASCII digits, optional blanks.
+// TextToInteger against a plain reference of the grammar it accepts:
+// optional blanks, an optional sign directly before ASCII digits, optional
+// blanks; then Calculate on the same text against the tests' oracle, bars
+// and all.
 //
 // The first byte picks the encoding of the rest: even, one character per
 // byte (Latin-1); odd, UTF-16 little-endian, so any code unit can appear.
 
-#include "forms/convert.h"
-#include "forms/errors.h"
+#include "tally/calculation.h"
+#include "tally_oracle.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +20,7 @@
 namespace {
 
 struct Outcome {
-    std::int32_t error = 0; // 0, forms::kTypeMismatch or forms::kOverflow
+    std::int32_t error = 0; // kNoError, kTypeMismatch or kOverflow
     int value = 0;
 
     bool operator==(const Outcome&) const = default;
@@ -44,31 +46,44 @@ Outcome Reference(std::u16string_view text)
         ++begin;
     }
     if (begin == end)
-        return {forms::kTypeMismatch, 0};
+        return {kTypeMismatch, 0};
     for (std::size_t i = begin; i < end; ++i)
         if (!IsDigit(text[i]))
-            return {forms::kTypeMismatch, 0};
+            return {kTypeMismatch, 0};
     while (end - begin > 1 && text[begin] == u'0')
         ++begin;
     const std::u16string_view digits = text.substr(begin, end - begin);
     const std::u16string_view limit = negative ? u"32768" : u"32767";
     if (digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit))
-        return {forms::kOverflow, 0};
+        return {kOverflow, 0};
     int value = 0;
     for (char16_t c : digits)
         value = value * 10 + (c - u'0');
     return {0, negative ? -value : value};
 }
 
-Outcome Convert(QStringView text)
+Outcome Convert(std::u16string_view text)
 {
-    Outcome outcome;
-    try {
-        outcome.value = forms::CInt(text);
-    } catch (const forms::RuntimeError& error) {
-        outcome.error = error.Number();
+    const Integer16 number = TextToInteger(text);
+    return {number.error, number.value};
+}
+
+std::u16string Decimal(int value)
+{
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// A press of Calcola recorded as the oracle records it.
+oracle::Calculation Recorded(const Calculation& c)
+{
+    oracle::Calculation run{
+        .shown = c.counts, .barsSet = c.bars, .formed = c.shortfalls, .error = c.error};
+    for (int i = 0; i < kTallyLevels; ++i) {
+        run.counts[i] = c.tally.Count(static_cast<TallyLevel>(i));
+        run.shortfalls[i] = c.shortfall[i];
     }
-    return outcome;
+    return run;
 }
 
 [[noreturn]] void Fail(const char* what, const Outcome& got, const Outcome& expected)
@@ -93,15 +108,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             text.push_back(char16_t(data[i] | data[i + 1] << 8));
     }
     const Outcome expected = Reference(text);
-    const Outcome got = Convert(QStringView(text.data(), qsizetype(text.size())));
+    const Outcome got = Convert(text);
     if (got != expected)
-        Fail("CInt", got, expected);
+        Fail("TextToInteger", got, expected);
     // Every accepted value survives the way back through its decimal text.
-    if (got.error == 0) {
-        const QString decimal = forms::CStr(got.value);
-        const Outcome again = Convert(decimal);
-        if (again != got || decimal != QString::number(got.value))
-            Fail("CInt(CStr)", again, got);
+    if (got.error == kNoError) {
+        const Outcome again = Convert(Decimal(got.value));
+        if (again != got)
+            Fail("TextToInteger(decimal)", again, got);
     }
+    // A text that is no number stops a calculation before anything is shown.
+    const Calculation calculation = Calculate(text);
+    const oracle::Calculation wanted = got.error != kNoError
+                                           ? oracle::Calculation{.error = got.error}
+                                           : oracle::Calculate(got.value, oracle::Bars::kChecked);
+    if (Recorded(calculation) != wanted)
+        Fail("Calculate", {calculation.error, calculation.tally.sca},
+             {wanted.error, wanted.counts[0]});
+    if (calculation.Reward() != (wanted.error == 0 && wanted.counts[0] == oracle::kTargets[0]))
+        Fail("Reward", {calculation.error, calculation.tally.sca},
+             {wanted.error, wanted.counts[0]});
     return 0;
 }
