@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the page working without a network: the whole site, one build of it,
 // in one cache of this copy of the page (its scope) named after the build.
-// The build writes its name and the files in (cmake/web_site.cmake), so a
+// The build writes its name and the files in (tools/make_page.py), so a
 // new build is a new worker, byte for byte, and the browser installs it
 // beside the old one.
 //
@@ -11,14 +11,15 @@
 //   worker or the host answers, a page never runs the files of one build
 //   with those of another.
 // - A build is kept whole or not at all: every file is checked against the
-//   build's own SHA-256 as it is fetched, so a host halfway through copying
-//   a build cannot hand the worker a mixture; the browser tries again on a
-//   later visit.
+//   build's own SHA-256 as it is fetched, so neither the browser's cache nor
+//   a host halfway through copying a build can hand the worker a mixture; a
+//   file that fails is fetched once more past the browser's cache, and if it
+//   fails again the browser tries on a later visit.
 // - Copies of the page at two paths of one site keep a cache each: a worker
 //   deletes only the older caches of its own scope.
 // - Until the new build is active the old worker serves the old build from
 //   its own cache. The new one becomes active when no page uses the old one
-//   any more, or earlier when the only page open asks for it (offline.js);
+//   any more, or earlier when the only page open asks for it (page.js);
 //   the next visit loads the new build, no page is reloaded under the
 //   player's hands.
 "use strict";
@@ -36,19 +37,33 @@ function hex(digest) {
   }).join("");
 }
 
+// Each file as the browser holds it from the page's own visit, so that a
+// first visit downloads it once; only a file that fails its check is asked
+// of the network again, past the browser's cache.
+function keep(cache, file) {
+  const check = function (mode) {
+    return fetch(new Request(file, { cache: mode })).then(function (response) {
+      const kept = response.clone();
+      return response.arrayBuffer().then(function (data) {
+        return crypto.subtle.digest("SHA-256", data);
+      }).then(function (digest) {
+        return response.ok && hex(digest) === FILES[file] ? kept : null;
+      });
+    });
+  };
+  return check("default").then(function (response) {
+    return response || check("reload");
+  }).then(function (response) {
+    if (!response)
+      throw new Error(file + " is not the one of build " + BUILD);
+    return cache.put(file, response);
+  });
+}
+
 self.addEventListener("install", function (event) {
   event.waitUntil(caches.open(CACHE).then(function (cache) {
     return Promise.all(Object.keys(FILES).map(function (file) {
-      return fetch(new Request(file, { cache: "reload" })).then(function (response) {
-        const kept = response.clone();
-        return response.arrayBuffer().then(function (data) {
-          return crypto.subtle.digest("SHA-256", data);
-        }).then(function (digest) {
-          if (!response.ok || hex(digest) !== FILES[file])
-            throw new Error(file + " is not the one of build " + BUILD);
-          return cache.put(file, kept);
-        });
-      });
+      return keep(cache, file);
     }));
   }).catch(function (error) {
     return caches.delete(CACHE).then(function () {
