@@ -202,7 +202,7 @@ def style_of(control):
     x, y, w, h = control.rect
     style = {"--x": f"{x}px", "--y": f"{y}px", "--w": f"{w}px", "--h": f"{h}px"}
     if control.kind in ("Label", "QLabel") and not control.pixmap:
-        style["text-align"] = control.align[0]
+        style["--align"] = control.align[0]
     style.update(control.style)
     return "; ".join(f"{k}: {v}" for k, v in style.items())
 
@@ -416,15 +416,15 @@ def main():
     open(os.path.join(site, "favicon.ico"), "wb").write(open(os.path.join(source, "assets/app.ico"), "rb").read())
 
     # The worker keeps what the page runs offline: every file but the
-    # icons an installing browser fetches for itself.
+    # icons an installing browser fetches for itself, index.html as "./".
     kept = {}
     for folder, _, names in os.walk(site):
         for name in names:
             relative = os.path.relpath(os.path.join(folder, name), site)
-            if relative.endswith(".png") and "/" not in relative:
+            if "/" not in relative and re.search(r"\.(png|ico)$", relative):
                 continue
             kept[relative] = hashlib.sha256(open(os.path.join(site, relative), "rb").read()).hexdigest()
-    kept["./"] = kept["index.html"]
+    kept["./"] = kept.pop("index.html")
     worker = open(os.path.join(source, "web/service_worker.js"), encoding="utf-8").read()
     listing = "".join(f'  "{name}": "{kept[name]}",\n' for name in sorted(kept))
     open(os.path.join(site, "service_worker.js"), "w", encoding="utf-8").write(

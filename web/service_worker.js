@@ -37,9 +37,9 @@ function hex(digest) {
   }).join("");
 }
 
-// Each file as the browser holds it from the page's own visit, so that a
-// first visit downloads it once; only a file that fails its check is asked
-// of the network again, past the browser's cache.
+// Each file as the browser holds it from the page's own visit, however old,
+// so that a first visit downloads it once; only a file that fails its check
+// is asked of the network again, past the browser's cache.
 function keep(cache, file) {
   const check = function (mode) {
     return fetch(new Request(file, { cache: mode })).then(function (response) {
@@ -51,7 +51,7 @@ function keep(cache, file) {
       });
     });
   };
-  return check("default").then(function (response) {
+  return check("force-cache").then(function (response) {
     return response || check("reload");
   }).then(function (response) {
     if (!response)
@@ -101,7 +101,9 @@ self.addEventListener("fetch", function (event) {
   const request = event.request;
   if (request.method !== "GET" || !request.url.startsWith(SCOPE))
     return;
-  const file = request.url.slice(SCOPE.length).split(/[?#]/)[0] || "./";
+  let file = request.url.slice(SCOPE.length).split(/[?#]/)[0] || "./";
+  if (file === "index.html")
+    file = "./";
   if (!(file in FILES))
     return;
   event.respondWith(caches.match(file, { cacheName: CACHE }).then(function (response) {
