@@ -233,9 +233,7 @@ private slots:
         QCOMPARE(QList<int>(run.counts.begin(), run.counts.end()), tally);
         QCOMPARE(c.Reward(), reward);
         // An unfinished calculation opens no reward, whatever its scalps.
-        Calculation unfinished = c;
-        unfinished.error = kOverflow;
-        QVERIFY(!unfinished.Reward());
+        QVERIFY(!(Calculation{c.tally, kOverflow}.Reward()));
         // The conversion alone, where the text decides.
         const Integer16 number = TextToInteger(forms::Utf16(text));
         QCOMPARE(number.error, c.counts ? kNoError : error);
