@@ -181,8 +181,7 @@ def finger_places(window):
         spans = {1: (12,), 2: (8, 4), 3: (4, 4, 4)}[len(row)]
         for i, control in enumerate(row):
             control.style["--up"] = f"{up} / {1 + sum(spans[:i])} / auto / span {spans[i]}"
-            control.style["--end"] = ("left", "right")[i] if len(row) == 2 else ("left", "center", "right")[i] \
-                if len(row) == 3 else "left"
+            control.style["--end"] = {1: ("left",), 2: ("left", "right"), 3: ("left", "center", "right")}[len(row)][i]
         if has_bar and previous and len(previous) == 2:
             for control in row:
                 control.style["--turned"] = f"{turned} / 5 / auto / span 6"
@@ -191,7 +190,7 @@ def finger_places(window):
         else:
             turned += 1
             first, width = (5, 6) if under_bar else (1, 12)
-            shares = spans if not under_bar else (6,) if len(row) == 1 else (3, 3) if len(row) == 2 else (2, 2, 2)
+            shares = {1: (6,), 2: (3, 3), 3: (2, 2, 2)}[len(row)] if under_bar else spans
             for i, control in enumerate(row):
                 control.style["--turned"] = f"{turned} / {first + sum(shares[:i])} / auto / span {shares[i]}"
         previous = row
@@ -211,8 +210,6 @@ def control_html(control, pictures, build):
     w = control.window
     attributes = {"data-name": control.name, "style": style_of(control)}
     attributes.update(control.attributes)
-    if w.tab_order and control.name in w.tab_order:
-        pass
     content = esc(control.text)
     described = ""
     if control.description:
@@ -237,15 +234,13 @@ def control_html(control, pictures, build):
         tag, content = "div", ""
     elif control.pixmap:
         picture = pictures[control.pixmap]
+        # A picture that takes the focus is named itself; any other by its image.
+        alt = "" if control.focusable else esc(control.accessible or "")
         img = (f'<img src="{build}/{picture["file"]}" width="{picture["width"]}" '
-               f'height="{picture["height"]}" alt="{esc(control.accessible or "")}"'
-               + (' loading="lazy"' if not w.main else "") + ">")
+               f'height="{picture["height"]}" alt="{alt}"' + (' loading="lazy"' if not w.main else "") + ">")
         attributes["class"] = "picture" + (" framed" if control.framed else "")
         if control.focusable:
-            attributes["tabindex"] = "0"
-            attributes["role"] = "img"
-            attributes["aria-label"] = control.accessible or ""
-            img = img.replace(f'alt="{esc(control.accessible or "")}"', 'alt=""')
+            attributes.update({"tabindex": "0", "role": "img", "aria-label": control.accessible or ""})
         tag, content = "div", img
     else:
         tag = "label" if control.buddy else "div"
@@ -292,8 +287,7 @@ def window_html(window, pictures, build, icon):
     title_bar = (f'<div class="titlebar">'
                  + (f'<img class="icon" src="{build}/{icon}" width="16" height="16" alt="">' if icon else "")
                  + f'<span class="title" id="{title_id}">{esc(window.title)}</span>'
-                 + ("" if window.main else
-                    '<button type="button" class="close" tabindex="-1" aria-label="Chiudi"></button>')
+                 + '<button type="button" class="close" tabindex="-1" aria-label="Chiudi"></button>'
                  + "</div>")
     client = f'<div class="client" style="--width: {width}px; --height: {height}px">{controls}</div>'
     if window.main:

@@ -146,6 +146,8 @@ const handlers = {
 for (const [target, run] of Object.entries(handlers))
   element(target).addEventListener("click", run);
 document.querySelector("#MsgBox .button").addEventListener("click", close("MsgBox"));
+// The main window's close box ends the program, as Esci does.
+document.querySelector("#Form1 .titlebar .close").addEventListener("click", end);
 box.addEventListener("input", () => handler("Text1_Change"));
 
 // The menu bar, as the desktop's: F10 goes to it, the arrows move along it
