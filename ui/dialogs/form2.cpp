@@ -2,10 +2,10 @@
 
 #include "ui/dialogs/form2.h"
 
-#include "forms/convert.h"
+#include "forms/label.h"
 #include "ui/dialogs/tool_window.h"
-#include "ui/item_captions.h"
 #include "ui/main/form1.h"
+#include "ui/window_texts.h"
 #include "ui_form2.h"
 
 Form2::Form2() : ui(std::make_unique<Ui::Form2>()) { }
@@ -31,11 +31,11 @@ void Form2::Arrange()
 void Form2::Form_Load()
 {
     const CollectionTally& tally = forms::Shared<Form1>().Tally();
-    forms::Label* const lines[kTallyLevels]
-        = {ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5};
     for (int i = 0; i < kTallyLevels; ++i) {
         const auto level = static_cast<TallyLevel>(i);
-        lines[i]->setText(CaptionOf(level).summary + forms::CStr(tally.Count(level)));
+        Window()
+            ->findChild<forms::Label*>(kSummaryLines[i])
+            ->setText(QString::fromStdString(texts::SummaryLine(level, tally.Count(level))));
     }
 }
 

@@ -3,9 +3,9 @@
 #include "ui/dialogs/frm_about.h"
 
 #include "app/app.h"
-#include "forms/convert.h"
 #include "forms/label.h"
 #include "forms/line.h"
+#include "ui/window_texts.h"
 #include "ui_frm_about.h"
 
 #include <QDialog>
@@ -109,10 +109,9 @@ bool frmAbout::eventFilter(QObject* watched, QEvent* event)
 
 void frmAbout::Form_Load()
 {
-    Window()->setWindowTitle(QStringLiteral("Informazioni su ") + QString::fromUtf8(App::Title));
-    ui->lblVersion->setText(QStringLiteral("Versione ") + forms::CStr(App::Major)
-                            + QStringLiteral(".") + forms::CStr(App::Minor) + QStringLiteral(".")
-                            + forms::CStr(App::Revision));
+    Window()->setWindowTitle(QString::fromStdString(texts::AboutTitle(App::Title)));
+    ui->lblVersion->setText(
+        QString::fromStdString(texts::Version(App::Major, App::Minor, App::Revision)));
     ui->lblTitle->setText(QString::fromUtf8(App::Title));
     ui->lblDisclaimer->setText(QString::fromUtf8(App::LegalCopyright));
 }

@@ -11,8 +11,8 @@
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
-#include "ui/item_captions.h"
 #include "ui/message_texts.h"
+#include "ui/window_texts.h"
 #include "ui_form1.h"
 
 #include <QCursor>
@@ -26,11 +26,12 @@ Form1::Form1() : ui(std::make_unique<Ui::Form1>()) { }
 
 Form1::~Form1() = default;
 
-QString Form1::ItemName(TallyLevel level)
+namespace {
+QString FromUtf8(const std::string& text)
 {
-    // The count caption without its closing ": ".
-    return QString::fromUtf8(CaptionOf(level).count).chopped(2);
+    return QString::fromStdString(text);
 }
+} // namespace
 
 QWidget* Form1::BuildWindow()
 {
@@ -44,51 +45,25 @@ QWidget* Form1::BuildWindow()
     ui->Text1->setFocus(); // the first control in tab order that takes focus
     ui->Command1->setCursor(QCursor(QPixmap(QStringLiteral(":/assets/cursor.ico")), 2, 2));
 
-    bands_ = {{
-        {TallyLevel::sca,
-         ui->LabelScalpi,
-         ui->BarraScalpi,
-         ui->RestoScalpi,
-         {ui->Label7, ui->Label2, ui->Label12}},
-        {TallyLevel::maz,
-         ui->LabelMazze,
-         ui->BarraMazze,
-         ui->RestoMazze,
-         {ui->Label8, ui->Label3, ui->Label13}},
-        {TallyLevel::cin,
-         ui->LabelCintole,
-         ui->BarraCintole,
-         ui->RestoCintole,
-         {ui->Label9, ui->Label4, ui->Label14}},
-        {TallyLevel::lib,
-         ui->LabelLibri,
-         ui->BarraLibri,
-         ui->RestoLibri,
-         {ui->Label10, ui->Label5, ui->Label15}},
-        {TallyLevel::ane,
-         ui->LabelAnelli,
-         ui->BarraAnelli,
-         ui->RestoAnelli,
-         {ui->Label11, ui->Label6, ui->Label16}},
-    }};
-    // Each band from its level: the caption, and the bar's range and scale
-    // from the level's target.
-    for (const Band& band : bands_) {
-        band.count->setText(QString::fromUtf8(CaptionOf(band.level).design));
-        const std::int16_t target = CollectionTally::Target(band.level);
-        band.bar->SetMin(0);
-        band.bar->SetMax(target);
-        const std::int16_t marks[] = {0, std::int16_t(target / 2), target};
-        for (std::size_t i = 0; i < band.scale.size(); ++i) {
-            band.scale[i]->setText(forms::CStr(marks[i]));
+    // Each band from its level: the controls by name, the caption, and the
+    // bar's range, scale and name from the level's target.
+    for (int i = 0; i < kTallyLevels; ++i) {
+        const BandNames& names = kBandNames[i];
+        Band& band = bands_[i];
+        band.level = static_cast<TallyLevel>(i);
+        band.count = window->findChild<forms::Label*>(names.count);
+        band.bar = window->findChild<forms::ProgressBar*>(names.bar);
+        band.shortfall = window->findChild<forms::Label*>(names.shortfall);
+        band.count->setText(FromUtf8(texts::DesignedCount(band.level)));
+        band.bar->SetMin(texts::ScaleMark(band.level, 0));
+        band.bar->SetMax(texts::ScaleMark(band.level, 2));
+        for (int mark = 0; mark < 3; ++mark) {
+            band.scale[mark] = window->findChild<forms::Label*>(names.scale[mark]);
+            band.scale[mark]->setText(FromUtf8(texts::Decimal(texts::ScaleMark(band.level, mark))));
             // The bar reports its own range: the scale numbers would only repeat it.
-            forms::HideFromAccessibility(band.scale[i]);
+            forms::HideFromAccessibility(band.scale[mark]);
         }
-        // A bar is named after its item, spelled as its count label after a
-        // calculation, with its range.
-        band.bar->setAccessibleName(ItemName(band.level) + QStringLiteral(", ")
-                                    + forms::CStr(std::int32_t(band.bar->Min())) + QChar(0x2013)
-                                    + forms::CStr(std::int32_t(band.bar->Max())));
+        band.bar->setAccessibleName(FromUtf8(texts::BarName(band.level)));
     }
     announcer_ = new forms::Announcer(ui->centralwidget);
     designed_ = forms::StoredLayout(ui->centralwidget);
@@ -135,32 +110,28 @@ void Form1::Command1_Click()
             const Band& band = bands_[i];
             const std::int16_t count = tally_.Count(band.level);
             if (i < result.counts)
-                band.count->setText(CaptionOf(band.level).count + forms::CStr(count));
+                band.count->setText(FromUtf8(texts::Count(band.level, count)));
             if (i < result.bars)
                 band.bar->SetValue(count);
             if (i < result.shortfalls) {
                 const std::int16_t shortfall = result.shortfall[i];
-                band.shortfall->setText(forms::CStr(shortfall));
+                band.shortfall->setText(FromUtf8(texts::Decimal(shortfall)));
                 // The bare number on screen, with the item it belongs to for a screen reader.
-                band.shortfall->setAccessibleName(ItemName(band.level)
-                                                  + QStringLiteral(", differenza dal traguardo: ")
-                                                  + forms::CStr(shortfall));
+                band.shortfall->setAccessibleName(
+                    FromUtf8(texts::ShortfallName(band.level, shortfall)));
             }
         }
         if (!result.Complete())
             forms::Raise(result.error);
         ui->Command1->setEnabled(false);
         ui->Command2->setEnabled(true);
-        QStringList counts;
-        for (const Band& band : bands_)
-            counts.append(band.count->text());
-        announcer_->Announce(counts.join(QStringLiteral(", ")));
+        announcer_->Announce(FromUtf8(texts::Announcement(tally_)));
         if (result.Reward())
             forms::Shared<Form3>().Show(forms::vbModal, this);
     });
     if (error == forms::kInvalidPropertyValue)
         forms::MsgBox(QString::fromUtf8(kTooManyScalpsPrompt), forms::vbCritical,
-                      QString::fromUtf8(kErrorTitlePrefix) + forms::CStr(error));
+                      FromUtf8(texts::ErrorTitle(error)));
 }
 
 void Form1::Command2_Click()

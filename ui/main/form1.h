@@ -60,7 +60,6 @@ private:
         forms::Label* shortfall;
         std::array<forms::Label*, 3> scale; // under the bar: its ends and middle
     };
-    static QString ItemName(TallyLevel level);
     // The arrangements, in form1_arrangement.cpp.
     void LayOutAsDesigned();
     void LayOutForFinger(bool upright, int fontPixels, int target);
