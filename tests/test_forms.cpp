@@ -5,6 +5,7 @@
 #include "forms/accessible.h"
 #include "forms/label.h"
 #include "forms/progress_bar.h"
+#include "text_cases.h"
 
 #include <QAccessible>
 #include <QFile>
@@ -83,42 +84,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("error"); // 0: converts to value
-        const int mismatch = forms::kTypeMismatch;
-        const int overflow = forms::kOverflow;
-        QTest::newRow("plain") << "750" << 750 << 0;
-        QTest::newRow("zero") << "0" << 0 << 0;
-        QTest::newRow("minus zero") << "-0" << 0 << 0;
-        QTest::newRow("leading zeros") << "000750" << 750 << 0;
-        QTest::newRow("plus") << "+12" << 12 << 0;
-        QTest::newRow("minus") << "-1" << -1 << 0;
-        QTest::newRow("blanks around") << "  42  " << 42 << 0;
-        QTest::newRow("max") << "32767" << 32767 << 0;
-        QTest::newRow("min") << "-32768" << -32768 << 0;
-        QTest::newRow("one past max") << "32768" << 0 << overflow;
-        QTest::newRow("one past min") << "-32769" << 0 << overflow;
-        QTest::newRow("huge") << QString(5000, u'9') << 0 << overflow;
-        QTest::newRow("huge negative") << "-" + QString(5000, u'9') << 0 << overflow;
-        QTest::newRow("zeros then max") << QString(1000, u'0') + "32767" << 32767 << 0;
-        QTest::newRow("empty") << "" << 0 << mismatch;
-        QTest::newRow("blanks only") << "   " << 0 << mismatch;
-        QTest::newRow("sign only") << "-" << 0 << mismatch;
-        QTest::newRow("blank after sign") << "- 1" << 0 << mismatch;
-        QTest::newRow("two signs") << "+-1" << 0 << mismatch;
-        QTest::newRow("letters") << "abc" << 0 << mismatch;
-        QTest::newRow("trailing letter") << "12a" << 0 << mismatch;
-        QTest::newRow("inner blank") << "1 2" << 0 << mismatch;
-        QTest::newRow("fraction") << "1.5" << 0 << mismatch;
-        QTest::newRow("comma") << "1,5" << 0 << mismatch;
-        QTest::newRow("grouping") << "1.000" << 0 << mismatch;
-        QTest::newRow("exponent") << "1e3" << 0 << mismatch;
-        QTest::newRow("hex") << "&H10" << 0 << mismatch;
-        QTest::newRow("tab") << "\t5" << 0 << mismatch;
-        QTest::newRow("newline") << "5\n" << 0 << mismatch;
-        QTest::newRow("no-break space") << QStringLiteral("\u00a05") << 0 << mismatch;
-        QTest::newRow("arabic-indic digit") << QStringLiteral("\u0665") << 0 << mismatch;
-        QTest::newRow("fullwidth digit") << QStringLiteral("\uff15") << 0 << mismatch;
-        QTest::newRow("overflow and junk") << "99999x" << 0 << mismatch;
-        QTest::newRow("nul") << QString(QChar(0)) + "1" << 0 << mismatch;
+        // The table the page's module is checked against too.
+        for (const TextCase& row : kTextCases)
+            QTest::newRow(row.name)
+                << QString::fromStdU16String(row.text) << row.value << row.error;
     }
 
     void textToInteger()
