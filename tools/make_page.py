@@ -245,11 +245,12 @@ def control_html(control, pictures, build):
     else:
         tag = "label" if control.buddy else "div"
         attributes["class"] = "label"
+        attributes["id"] = f"{w.name}-{control.name}"
         if control.buddy:
             attributes["for"] = f"{w.name}-{control.buddy}"
         if control.accessible and control.kind != "ProgressBar":
             attributes["aria-label"] = control.accessible
-    if not w.main and w.tab_order and control.name == w.tab_order[0]:
+    if w.tab_order and control.name == w.tab_order[0]:
         attributes["autofocus"] = ""
     if control.name in w.tab_order and control.kind not in ("QLineEdit", "QPushButton"):
         attributes.setdefault("tabindex", "0")
@@ -287,15 +288,19 @@ def window_html(window, pictures, build, icon):
     title_bar = (f'<div class="titlebar">'
                  + (f'<img class="icon" src="{build}/{icon}" width="16" height="16" alt="">' if icon else "")
                  + f'<span class="title" id="{title_id}">{esc(window.title)}</span>'
-                 + '<button type="button" class="close" tabindex="-1" aria-label="Chiudi"></button>'
+                 # The keyboard never reaches it and a screen reader has Esc.
+                 + '<button type="button" class="close" tabindex="-1" aria-hidden="true"></button>'
                  + "</div>")
     client = f'<div class="client" style="--width: {width}px; --height: {height}px">{controls}</div>'
     if window.main:
         return (f'<section id="{window.name}" class="window main" aria-labelledby="{title_id}" '
                 f'style="--rows: {window.rows["up"]}; --turned-rows: {window.rows["turned"]}">'
                 f'{title_bar}{menu_html(window)}{client}</section>')
-    return (f'<dialog id="{window.name}" class="window" aria-labelledby="{title_id}">'
-            f'{title_bar}{client}</dialog>')
+    # A screen reader says a window's texts as it opens, as on the desktop.
+    texts = " ".join(f"{window.name}-{c.name}" for c in window.controls
+                     if c.kind in ("Label", "QLabel") and not c.pixmap)
+    return (f'<dialog id="{window.name}" class="window" aria-labelledby="{title_id}" '
+            f'aria-describedby="{texts}">{title_bar}{client}</dialog>')
 
 
 def picture(source_path):

@@ -16,12 +16,21 @@ function element(target) {
   return control ? frame.querySelector(`[data-name="${control}"]`) : frame;
 }
 
-const announcer = document.getElementById("announcer");
+// Two live regions taking turns, so that the same sentence twice is said twice.
+const announcers = document.querySelectorAll(".announcer");
+let turn = 0;
 
 function announce(sentence) {
-  // Emptied first, so that the same sentence twice is said twice.
-  announcer.textContent = "";
-  setTimeout(() => { announcer.textContent = sentence; }, 50);
+  announcers[turn].textContent = "";
+  turn = 1 - turn;
+  announcers[turn].textContent = sentence;
+}
+
+// Emptied as a window closes: the regions come back from under it, and
+// would be read again.
+function hush() {
+  for (const region of announcers)
+    region.textContent = "";
 }
 
 // The next control in tab order that can take the focus, as the desktop
@@ -33,6 +42,9 @@ function focusNext(control) {
     const next = all[(start + i) % all.length];
     if (!next.disabled) {
       next.focus();
+      // As the desktop's box, whose text is selected when the focus comes by key.
+      if (next.select)
+        next.select();
       return;
     }
   }
@@ -103,10 +115,27 @@ function show(name) {
   const dialog = document.getElementById(name);
   const opener = document.activeElement;
   handler(`${name}_Load`).then(() => {
-    dialog.showModal();
+    // Shown first as a plain window: the focus moves in while the opener is
+    // still in Chromium's tree, so that Orca reads the window as it opens
+    // (a focused element that turns inert leaves the tree, and Orca then
+    // says nothing); a moment later modal, the rest inert.
+    dialog.show();
     fit(dialog);
+    setTimeout(() => {
+      const inside = document.activeElement;
+      dialog.removeAttribute("open");
+      dialog.showModal();
+      inside.focus();
+      if (dialog.dataset.role)
+        dialog.setAttribute("role", dialog.dataset.role);
+    }, 150);
   });
-  dialog.addEventListener("close", () => opener && opener.focus(), { once: true });
+  dialog.addEventListener("close", () => {
+    if (dialog.dataset.role)
+      dialog.removeAttribute("role");
+    hush();
+    opener.focus();
+  }, { once: true });
 }
 
 for (const dialog of document.querySelectorAll("dialog")) {
