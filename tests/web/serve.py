@@ -1,7 +1,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Serves a folder on 127.0.0.1, answering with the precompressed .br or .gz
-copy of a file when there is one and the browser accepts it (brotli first),
-as a static host would."""
+"""Serves a folder on 127.0.0.1 as a static host would: the precompressed
+.br or .gz copy of a file when there is one and the browser accepts it
+(brotli first), Last-Modified and a 304 to a browser that holds the file.
+
+usage: serve.py FOLDER PORT"""
 
 import functools
 import http.server
@@ -13,47 +15,55 @@ import time
 
 class Handler(http.server.SimpleHTTPRequestHandler):
     encodings = (("br", ".br"), ("gzip", ".gz"))
-    extensions_map = {
-        **http.server.SimpleHTTPRequestHandler.extensions_map,
-        ".wasm": "application/wasm",
-        ".js": "text/javascript",
-        ".html": "text/html; charset=utf-8",
-    }
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
+                      ".js": "text/javascript", ".html": "text/html; charset=utf-8",
+                      ".webmanifest": "application/manifest+json"}
+    requests = None
 
     def send_head(self):
         path = self.translate_path(self.path)
-        if os.path.isdir(path):
+        if os.path.isdir(path) and self.path.split("?")[0].endswith("/"):
             path = os.path.join(path, "index.html")
+        if not os.path.isfile(path):
+            return super().send_head()  # a folder's redirect, or 404
         accepted = [e.split(";")[0].strip() for e in self.headers.get("Accept-Encoding", "").split(",")]
-        for encoding, suffix in self.encodings:
-            if encoding in accepted and os.path.isfile(path + suffix):
-                self.send_response(200)
-                self.send_header("Content-Type", self.guess_type(path))
-                self.send_header("Content-Encoding", encoding)
-                self.send_header("Content-Length", str(os.path.getsize(path + suffix)))
-                self.send_header("Vary", "Accept-Encoding")
-                self.end_headers()
-                return open(path + suffix, "rb")
-        return super().send_head()
+        encoding, suffix = next(((e, s) for e, s in self.encodings if e in accepted and os.path.isfile(path + s)),
+                                (None, ""))
+        modified = self.date_time_string(int(os.path.getmtime(path + suffix)))
+        if self.headers.get("If-Modified-Since") == modified:
+            self.send_response(304)
+            self.end_headers()
+            return None
+        self.send_response(200)
+        self.send_header("Content-Type", self.guess_type(path))
+        if encoding:
+            self.send_header("Content-Encoding", encoding)
+        self.send_header("Content-Length", str(os.path.getsize(path + suffix)))
+        self.send_header("Last-Modified", modified)
+        self.send_header("Vary", "Accept-Encoding")
+        self.end_headers()
+        return open(path + suffix, "rb")
 
-    requests = None
+    def list_directory(self, path):
+        self.send_error(404)  # as a static host: a folder without index.html is not there
 
-    def log_request(self, *args):
+    def log_request(self, code="-", size="-"):
         if self.requests is not None:
-            self.requests.append((time.monotonic(), self.path))
+            self.requests.append((time.monotonic(), self.path, int(code)))
 
     def log_message(self, *args):
         pass
 
 
-def start(folder, port=0, encodings=Handler.encodings, requests=None):
-    """Serves folder in a background thread, sending the precompressed copies
-    of ENCODINGS and appending (time.monotonic(), path) of each request to the
-    list REQUESTS if given; returns the server (its port is server.server_port)."""
-    handler = type("Handler", (Handler,), {"encodings": encodings, "requests": requests})
-    server = http.server.ThreadingHTTPServer(
-        ("127.0.0.1", port), functools.partial(handler, directory=folder))
+def start(folder, port=0, requests=None):
+    """Serves FOLDER in a background thread, appending (time.monotonic(),
+    path, status) of each request to the list REQUESTS if given; returns the
+    server (its port is server.server_port; server.stop() ends it)."""
+    handler = type("Handler", (Handler,), {"requests": requests})
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), functools.partial(handler, directory=folder))
+    server.daemon_threads = True
     threading.Thread(target=server.serve_forever, daemon=True).start()
+    server.stop = lambda: (server.shutdown(), server.server_close())
     return server
 
 
