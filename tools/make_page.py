@@ -25,8 +25,10 @@ import xml.etree.ElementTree as ET
 
 import brotli
 from fontTools import subset
+from fontTools.ttLib import TTFont
 from PIL import Image
 
+FACE = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 WINDOWS = ("ui/main/form1.ui", "ui/dialogs/form2.ui", "ui/dialogs/form3.ui", "ui/dialogs/frm_about.ui")
 # Height of a title bar and a menu bar, and the frame around a window, as
 # the desktop draws them with its font: the phone layout starts where the
@@ -244,7 +246,8 @@ def control_html(control, pictures, build):
         tag, content = "div", img
     else:
         tag = "label" if control.buddy else "div"
-        attributes["class"] = "label"
+        # A box one line high keeps its text on that line, running past it.
+        attributes["class"] = "label" + (" line" if control.rect[3] < 2 * control.window.line_spacing else "")
         attributes["id"] = f"{w.name}-{control.name}"
         if control.buddy:
             attributes["for"] = f"{w.name}-{control.buddy}"
@@ -324,13 +327,27 @@ def ico_image(path, side):
     return out.getvalue()
 
 
+def sizes(source):
+    """The sizes of forms/arrangement.h the page is laid out with: the
+    designed font, and a phone's font and target."""
+    text = open(os.path.join(source, "forms/arrangement.h")).read()
+    return {name: int(re.search(rf"k{name} = (\d+);", text).group(1))
+            for name in ("DesignedFontPixels", "FingerFontPixels", "FingerTarget")}
+
+
+def line_spacing(pixels):
+    """The face's line spacing at a size, in whole pixels as the desktop has it."""
+    hhea = TTFont(FACE)["hhea"]
+    return round((hhea.ascent - hhea.descent + hhea.lineGap) * pixels / TTFont(FACE)["head"].unitsPerEm)
+
+
 def font(characters):
     options = subset.Options()
     options.flavor = "woff2"
     options.layout_features = ["kern", "liga"]
     options.name_IDs = []
     options.drop_tables += ["FFTM"]
-    face = subset.load_font("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", options)
+    face = subset.load_font(FACE, options)
     subsetter = subset.Subsetter(options)
     subsetter.populate(unicodes=sorted(characters))
     subsetter.subset(face)
@@ -349,6 +366,9 @@ def main():
     for answer in changes.values():
         apply_changes(windows, answer)
     main_window = next(w for w in windows.values() if w.main)
+    px = sizes(source)
+    for window in windows.values():
+        window.line_spacing = line_spacing(px["DesignedFontPixels"])
     finger_places(main_window)
 
     files = {}  # name in the build folder -> bytes
@@ -396,6 +416,9 @@ def main():
     width, height = main_window.size
     markup = "".join(window_html(w, pictures, build, "icon-16.png" if w.icon else None) for w in windows.values())
     style = (style.replace("@BUILD@", build)
+             .replace("@DESIGNED_PX@", str(px["DesignedFontPixels"]))
+             .replace("@FINGER_PX@", str(px["FingerFontPixels"]))
+             .replace("@TARGET_PX@", str(px["FingerTarget"]))
              .replace("@DESK_WIDTH@", str(width + 2 * FRAME))
              .replace("@DESK_HEIGHT@", str(height + TITLE_BAR + MENU_BAR + 2 * FRAME)))
     page = (template.replace("@STYLE@", style).replace("@WINDOWS@", markup)

@@ -121,10 +121,16 @@ function show(name) {
     // says nothing); a moment later modal, the rest inert.
     dialog.show();
     fit(dialog);
+    // Meanwhile a click behind it does nothing, as once it is modal.
+    document.body.classList.add("opening");
     setTimeout(() => {
+      document.body.classList.remove("opening");
+      if (!dialog.open)
+        return; // closed already
       const inside = document.activeElement;
       dialog.removeAttribute("open");
       dialog.showModal();
+      fit(dialog);
       inside.focus();
       if (dialog.dataset.role)
         dialog.setAttribute("role", dialog.dataset.role);
@@ -135,6 +141,10 @@ function show(name) {
       dialog.removeAttribute("role");
     hush();
     opener.focus();
+    // Chromium hands a box focused this way no typed key until its
+    // selection is set again.
+    if (opener.setSelectionRange)
+      opener.setSelectionRange(opener.selectionStart, opener.selectionEnd, opener.selectionDirection);
   }, { once: true });
 }
 

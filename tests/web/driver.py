@@ -34,7 +34,7 @@ const key = (w, c) => c.dataset.name || (c.matches(".close") ? "close" : c.id ? 
   : c.textContent);
 const windows = {};
 for (const w of document.querySelectorAll(".window"))
-  windows[w.id] = { shown: w.localName === "dialog" ? w.open : !w.hidden, title: w.querySelector(".title").textContent,
+  windows[w.id] = { shown: w.localName === "dialog" ? w.matches(":modal") : !w.hidden, title: w.querySelector(".title").textContent,
     rect: box(w), size: [w.offsetWidth, w.offsetHeight], controls: Object.fromEntries(
       [...w.querySelectorAll("[data-name], .titlebar .close, #MsgBox .client > :not(svg)")].map(c => [key(w, c), {
         text: c.localName === "input" ? c.value : c.textContent, name: c.getAttribute("aria-label"),
