@@ -50,6 +50,21 @@ function focusNext(control) {
   }
 }
 
+// A text named otherwise for a screen reader: what it hears in place of
+// what is shown (a plain element's own name is not read).
+function speak(label, name) {
+  if (!label.querySelector(".shown")) {
+    const shown = document.createElement("span");
+    shown.className = "shown";
+    shown.setAttribute("aria-hidden", "true");
+    shown.textContent = label.textContent;
+    const spoken = document.createElement("span");
+    spoken.className = "unseen";
+    label.replaceChildren(shown, spoken);
+  }
+  label.querySelector(".unseen").textContent = name;
+}
+
 function apply(changes) {
   for (const [kind, target, ...values] of changes) {
     const control = element(target);
@@ -58,10 +73,13 @@ function apply(changes) {
       if (control.matches(".window"))
         document.getElementById(`${target}-title`).textContent = values[0];
       else
-        control.textContent = values[0];
+        (control.querySelector(".shown") || control).textContent = values[0];
       break;
     case "name":
-      control.setAttribute("aria-label", values[0]);
+      if (control.matches(".label"))
+        speak(control, values[0]);
+      else
+        control.setAttribute("aria-label", values[0]);
       break;
     case "range":
       control.setAttribute("aria-valuemin", values[0]);
@@ -160,10 +178,11 @@ document.getElementById("frmAbout").addEventListener("keydown", (event) => {
   }
 });
 
-function end() {
+// The program ended (Esci, the close box), or could not start: the page says which.
+function end(notice = "ended") {
   for (const window of document.querySelectorAll(".window"))
     window.hidden = true;
-  document.getElementById("ended").hidden = false;
+  document.getElementById(notice).hidden = false;
 }
 
 // Each control's handler, as the windows connect them.
@@ -176,7 +195,7 @@ const handlers = {
   "Form1.Command2": summary,
   "Form1.clac": calculate,
   "Form1.riep": summary,
-  "Form1.exit": end,
+  "Form1.exit": () => end(),
   "Form1.abt": () => show("frmAbout"),
   "Form2.Command1": close("Form2"),
   "Form3.Command1": close("Form3"),
@@ -186,7 +205,7 @@ for (const [target, run] of Object.entries(handlers))
   element(target).addEventListener("click", run);
 document.querySelector("#MsgBox .button").addEventListener("click", close("MsgBox"));
 // The main window's close box ends the program, as Esci does.
-document.querySelector("#Form1 .titlebar .close").addEventListener("click", end);
+document.querySelector("#Form1 .titlebar .close").addEventListener("click", () => end());
 box.addEventListener("input", () => handler("Text1_Change"));
 
 // The menu bar, as the desktop's: F10 goes to it, the arrows move along it
@@ -303,6 +322,9 @@ module.then(() => {
     handler("Text1_Change");
   performance.mark("bottinaro-ready");
   document.documentElement.dataset.ready = "";
+}, (error) => {
+  console.error("Bottinaro:", error);
+  end("failed");
 });
 
 // Offline: the worker keeps this build (service_worker.js says how), once

@@ -37,9 +37,10 @@ for (const w of document.querySelectorAll(".window"))
   windows[w.id] = { shown: w.localName === "dialog" ? w.matches(":modal") : !w.hidden, title: w.querySelector(".title").textContent,
     rect: box(w), size: [w.offsetWidth, w.offsetHeight], controls: Object.fromEntries(
       [...w.querySelectorAll("[data-name], .titlebar .close, #MsgBox .client > :not(svg)")].map(c => [key(w, c), {
-        text: c.localName === "input" ? c.value : c.textContent, name: c.getAttribute("aria-label"),
+        text: c.localName === "input" ? c.value : (c.querySelector(".shown") || c).textContent,
+        name: c.getAttribute("aria-label") || (c.querySelector(".unseen") || {}).textContent || null,
         value: c.getAttribute("aria-valuenow"), disabled: !!c.disabled, focused: c === document.activeElement,
-        rect: box(c), ink: c.firstChild && c.firstChild.nodeType === 3 ? ink(c) : null,
+        rect: box(c), ink: c.firstChild && (c.firstChild.nodeType === 3 || c.firstChild.matches(".shown")) ? ink(c.firstChild.nodeType === 3 ? c : c.firstChild) : null,
         font: parseFloat(getComputedStyle(c).fontSize) }])) };
 const active = document.activeElement, owner = active && active.closest(".window");
 return { windows, shown: Object.keys(windows).filter(w => windows[w].shown),
