@@ -6,7 +6,7 @@
 
 import { instantiate } from "./module.js";
 
-const module = fetch(new URL("bottinaro.wasm", import.meta.url))
+const module = fetch(new URL("bottinaro.wasm", import.meta.url), { priority: "high" })
   .then((response) => response.arrayBuffer()).then(instantiate);
 
 // "Form1.Text1" is the control Text1 of the window Form1; "Form1" the window.
