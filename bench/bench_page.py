@@ -27,6 +27,7 @@ import io
 import json
 import os
 import shutil
+import signal
 import socket
 import statistics
 import struct
@@ -158,7 +159,7 @@ class Browser:
              f"--window-size={WINDOW[0]},{WINDOW[1]}", "--force-device-scale-factor=1", "--lang=it",
              "--no-first-run", "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--remote-debugging-port=0", f"--user-data-dir={self.profile}", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
         port_file = os.path.join(self.profile, "DevToolsActivePort")
         deadline = time.monotonic() + 30
         while not (os.path.exists(port_file) and open(port_file).read().count("\n")):
@@ -239,13 +240,20 @@ class Browser:
         return trace["traceEvents"] if isinstance(trace, dict) else trace
 
     def close(self):
+        """Ends the browser's own process group whole, then its profile: its
+        helpers still write there once the browser itself has gone."""
         self.socket.close()
-        self.process.terminate()
+        deadline = time.monotonic() + 10
         try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+            os.killpg(self.process.pid, signal.SIGTERM)
+            while True:
+                self.process.poll()
+                os.killpg(self.process.pid, 0)
+                if time.monotonic() > deadline:
+                    os.killpg(self.process.pid, signal.SIGKILL)
+                time.sleep(0.1)
+        except ProcessLookupError:
+            pass
         shutil.rmtree(self.profile, ignore_errors=True)
 
 
