@@ -172,6 +172,7 @@ class TestAccessibility : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { main.Reset(); }
     void enterPressesTheFocusedButton_data()
     {
         QTest::addColumn<QString>("focus");
@@ -194,13 +195,11 @@ private slots:
         QFETCH(QString, opens);
         QFETCH(int, scalps);
         QFETCH(bool, calcolaEnabled);
-        RuntimeScope scope;
-        MainWindow main;
-        main.window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(main.window));
-        main.Type(QString::number(scalps));
+        main->window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(main->window));
+        main->Type(QString::number(scalps));
         if (focus == u"Command2")
-            Calculate(main, QString::number(scalps));
+            Calculate(*main, QString::number(scalps));
         QStringList stayedOpen;
         // Enter on the modal window's Chiudi; a window Enter cannot close is
         // closed here and noted.
@@ -216,15 +215,15 @@ private slots:
                 modal->close();
             }
         });
-        for (auto* button : main.window->findChildren<QPushButton*>())
+        for (auto* button : main->window->findChildren<QPushButton*>())
             QVERIFY(!button->isDefault());
-        QWidget* target = Find(main.window, focus);
+        QWidget* target = Find(main->window, focus);
         target->setFocus(Qt::TabFocusReason);
         QVERIFY(target->hasFocus());
         QTest::keyClick(target, Qt::Key_Return);
         QTest::keyClick(target, Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(main.Tally()[0], scalps);
-        QCOMPARE(main.Command1()->isEnabled(), calcolaEnabled);
+        QCOMPARE(main->Tally()[0], scalps);
+        QCOMPARE(main->Command1()->isEnabled(), calcolaEnabled);
         QStringList seen;
         for (const ModalSeen& modal : watcher.Seen())
             seen.append(modal.objectName);
@@ -238,13 +237,11 @@ private slots:
 
     void menuReachableFromTheKeyboard()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        auto* window = static_cast<QMainWindow*>(main.window);
+        auto* window = static_cast<QMainWindow*>(main->window);
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(window, Qt::Key_F10);
-        auto* controls = main.Get<QMenu>("controls");
+        auto* controls = main->Get<QMenu>("controls");
         QCOMPARE(window->menuBar()->activeAction(), controls->menuAction());
         QTRY_VERIFY(controls->isVisible());
         QTest::keyClick(controls, Qt::Key_Escape);
@@ -281,10 +278,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QAccessible::Role, role);
         QFETCH(QString, accessibleName);
-        RuntimeScope scope;
-        MainWindow main;
-        main.Calculate(QStringLiteral("749")); // every count one short of its bar's maximum
-        QAccessibleInterface* node = Node(main.window, name);
+        main->Calculate(QStringLiteral("749")); // every count one short of its bar's maximum
+        QAccessibleInterface* node = Node(main->window, name);
         QVERIFY2(node, qPrintable(name));
         QCOMPARE(node->role(), role);
         if (!accessibleName.isEmpty())
@@ -297,12 +292,10 @@ private slots:
     // A calculation is announced; scale numbers and rules stay out of the tree.
     void screenReaderTree()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        auto* announcer = main.window->findChild<forms::Announcer*>();
+        auto* announcer = main->window->findChild<forms::Announcer*>();
         QVERIFY(announcer);
         QVERIFY(!announcer->isVisible());
-        Calculate(main, QStringLiteral("123"));
+        Calculate(*main, QStringLiteral("123"));
         QVERIFY(announcer->isVisible());
         QAccessibleInterface* notification = QAccessible::queryAccessibleInterface(announcer);
         QCOMPARE(notification->role(), QAccessible::Notification);
@@ -313,19 +306,19 @@ private slots:
 
         // Scale numbers and rules stay out of the tree, here and in About.
         QStringList shown;
-        for (QAccessibleInterface* node : Tree(main.window))
+        for (QAccessibleInterface* node : Tree(main->window))
             if (node->object() && forms::IsHiddenFromAccessibility(node->object()))
                 shown.append(node->object()->objectName());
         for (int i = 2; i <= 16; ++i)
             QVERIFY(forms::IsHiddenFromAccessibility(
-                Find(main.window, QStringLiteral("Label%1").arg(i))));
-        QCOMPARE(main.window->findChildren<forms::Line*>().size(), 6);
+                Find(main->window, QStringLiteral("Label%1").arg(i))));
+        QCOMPARE(main->window->findChildren<forms::Line*>().size(), 6);
         ModalWatcher watcher([&](QWidget* modal) {
             for (QAccessibleInterface* node : Tree(modal))
                 if (node->object() && qobject_cast<forms::Line*>(node->object()))
                     shown.append(node->object()->objectName());
         });
-        main.form.abt_Click();
+        main->form.abt_Click();
         QCOMPARE(watcher.Seen().size(), 1);
         QCOMPARE(shown, QStringList());
     }
@@ -372,9 +365,7 @@ private slots:
         QFETCH(QAccessible::Role, role);
         QFETCH(QString, accessibleName);
         QFETCH(bool, described);
-        RuntimeScope scope;
-        MainWindow main;
-        main.Text1()->setText(QStringLiteral("750"));
+        main->Text1()->setText(QStringLiteral("750"));
         bool checked = false;
         ModalWatcher watcher([&](QWidget* modal) {
             if (modal->objectName() != window)
@@ -386,9 +377,9 @@ private slots:
             QCOMPARE(!node->text(QAccessible::Description).isEmpty(), described);
             checked = true;
         });
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command1_Click()); // 750 opens the reward window
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.Command1_Click()); // 750 opens the reward window
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.Command2_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.abt_Click());
         QVERIFY(checked);
     }
 
@@ -405,8 +396,6 @@ private slots:
     void textQueriesAlwaysReturn()
     {
         QFETCH(QString, typed);
-        RuntimeScope scope;
-        MainWindow main;
         Watchdog dog(std::chrono::seconds(20));
         QStringList faults;
         QSet<QString> asked;
@@ -417,13 +406,13 @@ private slots:
                     QueryEveryOffset(dog, node, faults);
                 }
         };
-        main.Type(QStringLiteral("750"));
+        main->Type(QStringLiteral("750"));
         ModalWatcher watcher([&](QWidget* modal) { queryAll(modal); });
-        main.form.Command1_Click();
-        main.form.Command2_Click();
-        main.form.abt_Click();
-        main.Text1()->setText(typed);
-        queryAll(main.window);
+        main->form.Command1_Click();
+        main->form.Command2_Click();
+        main->form.abt_Click();
+        main->Text1()->setText(typed);
+        queryAll(main->window);
         qInfo("text interfaces: %s",
               qPrintable(QStringList(asked.cbegin(), asked.cend()).join(u' ')));
         QCOMPARE(watcher.Seen().size(), 3);
@@ -456,33 +445,29 @@ private slots:
         QFETCH(int, end);
         QFETCH(QString, result);
         QFETCH(int, caret);
-        RuntimeScope scope;
-        MainWindow main;
-        main.Calculate(QStringLiteral("740"));
-        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(main.Text1());
+        main->Calculate(QStringLiteral("740"));
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(main->Text1());
         QVERIFY(box->state().editable && !box->state().readOnly);
         QVERIFY(box->editableTextInterface());
         box->editableTextInterface()->replaceText(start, end, with);
-        QCOMPARE(main.Text1()->text(), result);
+        QCOMPARE(main->Text1()->text(), result);
         QCOMPARE(box->text(QAccessible::Value), result);
         QCOMPARE(box->textInterface()->cursorPosition(), caret);
-        QVERIFY(main.Command1()->isEnabled() && !main.Command2()->isEnabled());
-        main.Text1()->undo();
-        QCOMPARE(main.Text1()->text(), QStringLiteral("740"));
+        QVERIFY(main->Command1()->isEnabled() && !main->Command2()->isEnabled());
+        main->Text1()->undo();
+        QCOMPARE(main->Text1()->text(), QStringLiteral("740"));
         box->setText(QAccessible::Value, QStringLiteral("9"));
-        QCOMPARE(main.Text1()->text(), QStringLiteral("9"));
+        QCOMPARE(main->Text1()->text(), QStringLiteral("9"));
     }
 
     // A megabyte through the text box's context menu: select all, delete,
     // paste back; then the calculation still reads the number at its end.
     void megabyteThroughTheContextMenu()
     {
-        RuntimeScope scope;
-        MainWindow main;
         Watchdog dog(std::chrono::seconds(60));
         const QString big = QString(1 << 20, u' ') + QStringLiteral("749");
         QApplication::clipboard()->setText(big);
-        std::unique_ptr<QMenu> menu(main.Text1()->createStandardContextMenu());
+        std::unique_ptr<QMenu> menu(main->Text1()->createStandardContextMenu());
         const auto trigger = [&](const char* name) {
             QAction* action = nullptr;
             for (QAction* candidate : menu->actions())
@@ -492,18 +477,18 @@ private slots:
             dog.Guard(QLatin1String(name), [&] { action->trigger(); });
         };
         trigger("&Incolla");
-        QCOMPARE(main.Text1()->text().size(), big.size());
-        menu.reset(main.Text1()->createStandardContextMenu());
+        QCOMPARE(main->Text1()->text().size(), big.size());
+        menu.reset(main->Text1()->createStandardContextMenu());
         trigger("Seleziona tutto");
         // Each action from a menu opened afresh, as a user would.
-        menu.reset(main.Text1()->createStandardContextMenu());
+        menu.reset(main->Text1()->createStandardContextMenu());
         trigger("Elimina");
-        QVERIFY(main.Text1()->text().isEmpty());
-        menu.reset(main.Text1()->createStandardContextMenu());
+        QVERIFY(main->Text1()->text().isEmpty());
+        menu.reset(main->Text1()->createStandardContextMenu());
         trigger("&Incolla");
-        QCOMPARE(main.Text1()->text(), big);
+        QCOMPARE(main->Text1()->text(), big);
         QAccessibleTextInterface* text
-            = QAccessible::queryAccessibleInterface(main.Text1())->textInterface();
+            = QAccessible::queryAccessibleInterface(main->Text1())->textInterface();
         for (int offset : {0, 1 << 19, int(big.size()) - 1, int(big.size())})
             for (int type = QAccessible::CharBoundary; type <= QAccessible::NoBoundary; ++type) {
                 int start = 0, end = 0;
@@ -514,11 +499,14 @@ private slots:
             }
         dog.Guard(QStringLiteral("calculation"), [&] {
             ModalWatcher closeAll;
-            main.form.Command1_Click();
+            main->form.Command1_Click();
         });
-        QCOMPARE(main.Tally(), (std::array<int, 5>{749, 149, 29, 9, 1}));
-        QCOMPARE(Find<QLabel>(main.window, "RestoScalpi")->text(), QStringLiteral("-1"));
+        QCOMPARE(main->Tally(), (std::array<int, 5>{749, 149, 29, 9, 1}));
+        QCOMPARE(Find<QLabel>(main->window, "RestoScalpi")->text(), QStringLiteral("-1"));
     }
+
+private:
+    MainWindowFixture main;
 };
 
 QTEST_MAIN_WATCHED(TestAccessibility)

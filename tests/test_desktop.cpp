@@ -109,6 +109,7 @@ class TestDesktop : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { main.Reset(); }
     // The About window keeps its stored colours on a light palette and
     // follows a dark one; pictures of both go to the screenshots.
     void aboutColoursFollowThePalette_data()
@@ -122,8 +123,6 @@ private slots:
     {
         QFETCH(bool, dark);
         PaletteScope palette(dark ? forms::DarkPalette() : QApplication::palette());
-        RuntimeScope scope;
-        MainWindow main;
         bool checked = false;
         ModalWatcher watcher([&](QWidget* modal) {
             const QPalette& own = modal->palette();
@@ -144,7 +143,7 @@ private slots:
                                        : QStringLiteral("frm_about-light"));
             checked = true;
         });
-        main.form.abt_Click();
+        main->form.abt_Click();
         QVERIFY(checked);
     }
 
@@ -152,8 +151,6 @@ private slots:
     void darkPaletteContrast()
     {
         PaletteScope palette(forms::DarkPalette());
-        RuntimeScope scope;
-        MainWindow main;
         QStringList faults;
         int measured = 0;
         const auto measure = [&](QWidget* window, const QString& state) {
@@ -167,14 +164,14 @@ private slots:
                         QStringLiteral("%1 %2 %3:1").arg(state, name).arg(ratio, 0, 'f', 2));
             }
         };
-        main.Type(QStringLiteral("750"));
+        main->Type(QStringLiteral("750"));
         ModalWatcher watcher([&](QWidget* modal) { measure(modal, modal->objectName()); });
-        main.form.Command1_Click(); // the reward window
-        measure(main.window, QStringLiteral("Form1 calculated"));
-        main.form.Command2_Click();
-        main.form.abt_Click();
-        main.Type(QStringLiteral("750"));
-        measure(main.window, QStringLiteral("Form1 edited"));
+        main->form.Command1_Click(); // the reward window
+        measure(main->window, QStringLiteral("Form1 calculated"));
+        main->form.Command2_Click();
+        main->form.abt_Click();
+        main->Type(QStringLiteral("750"));
+        measure(main->window, QStringLiteral("Form1 edited"));
         QCOMPARE(watcher.Seen().size(), 3);
         QVERIFY(measured > 40);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
@@ -184,9 +181,7 @@ private slots:
     // and the icon supplies an image of its own for the larger sizes.
     void scaledWindows()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        auto* window = static_cast<QMainWindow*>(main.window);
+        auto* window = static_cast<QMainWindow*>(main->window);
         QCOMPARE(window->centralWidget()->size(), QSize(489, 472));
         const qreal ratio = window->devicePixelRatioF();
         QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
@@ -201,7 +196,7 @@ private slots:
             QCOMPARE(small, native.convertToFormat(QImage::Format_ARGB32));
         }
 
-        main.Text1()->setText(QStringLiteral("750"));
+        main->Text1()->setText(QStringLiteral("750"));
         const QString suffix = ScaleSuffix();
         // At 1x also by the names the page check compares with.
         const QHash<QString, QString> plain = {{"form1", "form1-750"},
@@ -215,10 +210,10 @@ private slots:
                 SaveScreenshot(shown, plain.value(name));
         };
         ModalWatcher watcher(shoot);
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command1_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.Command1_Click());
         shoot(window);
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.Command2_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.abt_Click());
         QCOMPARE(watcher.Seen().size(), 3);
     }
 
@@ -241,6 +236,9 @@ private slots:
                 classes.append(line.section(u'=', 1));
         QCOMPARE(classes, QStringList{QGuiApplication::applicationName()});
     }
+
+private:
+    MainWindowFixture main;
 };
 
 QTEST_MAIN_WATCHED(TestDesktop)

@@ -61,6 +61,7 @@ class TestDialogs : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { main.Reset(); }
     void summaryShowsTheCounts_data()
     {
         QTest::addColumn<bool>("calculate"); // the count calculated first, or the counts set
@@ -87,8 +88,6 @@ private slots:
         QFETCH(bool, calculate);
         QFETCH(QList<int>, shown);
         QFETCH(QStringList, windows);
-        RuntimeScope scope;
-        MainWindow main;
         QStringList lines;
         QString title;
         ModalWatcher watcher = Watch(QStringLiteral("Form2"), [&](QWidget* modal) {
@@ -97,16 +96,16 @@ private slots:
                 lines.append(Text(modal, QStringLiteral("Label%1").arg(i)));
         });
         if (calculate) {
-            main.Calculate(QString::number(shown[0]));
+            main->Calculate(QString::number(shown[0]));
         } else {
             for (int i = 0; i < kTallyLevels; ++i)
-                main.form.Tally().Field(static_cast<TallyLevel>(i)) = std::int16_t(shown[i]);
+                main->form.Tally().Field(static_cast<TallyLevel>(i)) = std::int16_t(shown[i]);
         }
         // The button once a calculation has enabled it, the menu otherwise.
-        if (main.Command2()->isEnabled())
-            main.Command2()->click();
+        if (main->Command2()->isEnabled())
+            main->Command2()->click();
         else
-            main.Action("riep")->trigger();
+            main->Action("riep")->trigger();
 
         QCOMPARE(Names(watcher.Seen()), windows);
         QCOMPARE(title, QStringLiteral("Riepilogo"));
@@ -120,22 +119,20 @@ private slots:
         };
         QCOMPARE(lines, expected);
         // Read, never written.
-        const std::array<int, 5> tally = main.Tally();
+        const std::array<int, 5> tally = main->Tally();
         QCOMPARE(QList<int>(tally.begin(), tally.end()), shown);
     }
 
     void summaryReadsTheCountsAfreshOnEveryOpening()
     {
-        RuntimeScope scope;
-        MainWindow main;
         QStringList firstLines;
         ModalWatcher watcher = Watch(QStringLiteral("Form2"), [&](QWidget* modal) {
             firstLines.append(Text(modal, QStringLiteral("Label1")));
         });
-        main.form.Tally().sca = 1;
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
-        main.form.Tally().sca = 2;
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.Command2_Click());
+        main->form.Tally().sca = 1;
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.Command2_Click());
+        main->form.Tally().sca = 2;
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.Command2_Click());
         QCOMPARE(firstLines, (QStringList{"Scalpi di Moon Tug: 1", "Scalpi di Moon Tug: 2"}));
     }
 
@@ -168,15 +165,13 @@ private slots:
     {
         QFETCH(QString, label);
         QFETCH(QString, text);
-        RuntimeScope scope;
-        MainWindow main;
         QString shown;
         QString title;
         ModalWatcher watcher = Watch(QStringLiteral("Form3"), [&](QWidget* modal) {
             title = modal->windowTitle();
             shown = Text(modal, label);
         });
-        main.Calculate(QStringLiteral("750"));
+        main->Calculate(QStringLiteral("750"));
         QCOMPARE(Names(watcher.Seen()), QStringList{QStringLiteral("Form3")});
         QCOMPARE(title, QStringLiteral("Occhio di tigre"));
         QCOMPARE(shown, text);
@@ -184,8 +179,6 @@ private slots:
 
     void aboutTexts()
     {
-        RuntimeScope scope;
-        MainWindow main;
         QList<QStringList> openings;
         QList<qint64> iconImages;
         ModalWatcher watcher = Watch(QStringLiteral("frmAbout"), [&](QWidget* modal) {
@@ -204,8 +197,8 @@ private slots:
             const QPalette version = Find<QLabel>(modal, QStringLiteral("lblVersion"))->palette();
             QVERIFY(!version.isBrushSet(QPalette::Active, QPalette::WindowText));
         });
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
-        QVERIFY_THROWS_NO_EXCEPTION(main.form.abt_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.abt_Click());
+        QVERIFY_THROWS_NO_EXCEPTION(main->form.abt_Click());
 
         const QStringList expected = {
             QStringLiteral("Informazioni su Bottinaro"),
@@ -224,8 +217,6 @@ private slots:
     // Tab goes round OK and both pictures; a focused picture shows it.
     void aboutKeyboardFocus()
     {
-        RuntimeScope scope;
-        MainWindow main;
         QStringList focus, unmarked;
         ModalWatcher watcher = Watch(QStringLiteral("frmAbout"), [&](QWidget* modal) {
             QVERIFY(QTest::qWaitForWindowActive(modal));
@@ -241,7 +232,7 @@ private slots:
                 QTest::keyClick(at, Qt::Key_Tab);
             }
         });
-        main.Open(QStringLiteral("frmAbout"));
+        main->Open(QStringLiteral("frmAbout"));
         QCOMPARE(focus, (QStringList{"cmdOK", "picIcon", "Picture1", "cmdOK"}));
         QVERIFY2(unmarked.isEmpty(), qPrintable(unmarked.join(u' ')));
     }
@@ -283,9 +274,7 @@ private slots:
         QFETCH(Way, way);
         QFETCH(QString, focus);
         QFETCH(bool, closes);
-        RuntimeScope scope;
-        MainWindow main;
-        forms::Form& form = MainWindow::Secondary(window);
+        forms::Form& form = main->Secondary(window); // after the window, in its runtime
         bool closed = false;
         bool stillModal = false;
         QPointer<QWidget> shown;
@@ -322,17 +311,17 @@ private slots:
             if (form.IsLoaded())
                 form.Unload();
         });
-        main.Open(window);
+        main->Open(window);
         QCOMPARE(closed, closes);
         QCOMPARE(stillModal, !closes);
         QVERIFY(!form.IsLoaded());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(shown.isNull()); // unloaded means destroyed, not merely hidden
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        QVERIFY(main.form.IsLoaded() && main.window->isEnabled());
+        QVERIFY(main->form.IsLoaded() && main->window->isEnabled());
         // The main window takes input again: it opens the window anew, and
         // no other window came up in between.
-        main.Open(window);
+        main->Open(window);
         QCOMPARE(Names(watcher.Seen()), QStringList(2, window));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
@@ -352,8 +341,6 @@ private slots:
         QFETCH(QString, window);
         QFETCH(Qt::WindowType, type);
         QFETCH(bool, icon);
-        RuntimeScope scope;
-        MainWindow main;
         Qt::WindowFlags flags;
         QIcon windowIcon;
         QWidget* owner = nullptr;
@@ -366,7 +353,7 @@ private slots:
             modality = modal->windowModality();
             fixed = modal->minimumSize() == modal->maximumSize();
         });
-        main.Open(window);
+        main->Open(window);
         QCOMPARE(Qt::WindowType(int(flags & Qt::WindowType_Mask)), type);
         const Qt::WindowFlags titleAndClose
             = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
@@ -374,7 +361,7 @@ private slots:
         QVERIFY(!(flags & (Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint)));
         QCOMPARE(bool(flags & Qt::MSWindowsFixedSizeDialogHint), type == Qt::Dialog);
         QVERIFY(fixed);
-        QCOMPARE(owner, main.window);
+        QCOMPARE(owner, main->window);
         QCOMPARE(modality, Qt::ApplicationModal);
         if (icon)
             QVERIFY(windowIcon.availableSizes().contains(QSize(32, 32)));
@@ -429,15 +416,13 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QRect, rect);
         QFETCH(bool, placed);
-        RuntimeScope scope;
         // The About window stands still wherever the main window is.
-        MainWindow main;
-        main.window->move(400, 300);
+        main->window->move(400, 300);
         QRect found;
         ModalWatcher watcher = Watch(window, [&](QWidget* modal) {
             found = name.isEmpty() ? modal->geometry() : Find(modal, name)->geometry();
         });
-        main.Open(window);
+        main->Open(window);
         if (!placed)
             rect.moveTopLeft(found.topLeft());
         QCOMPARE(found, rect);
@@ -474,8 +459,6 @@ private slots:
         QFETCH(QSize, size);
         const QImage expected = Picture(file, size);
         QVERIFY(!expected.isNull());
-        RuntimeScope scope;
-        MainWindow main;
         QImage shown;
         QImage screen;
         QRect content;
@@ -488,7 +471,7 @@ private slots:
             content = picture->contentsRect().translated(picture->pos());
             screen = modal->grab().toImage();
         });
-        main.Open(window);
+        main->Open(window);
         QCOMPARE(shown.size(), size);
         QVERIFY(shown == expected);
         // Unscaled, filling its box inside the border.
@@ -509,12 +492,10 @@ private slots:
 
     void aboutEtchedRule()
     {
-        RuntimeScope scope;
-        MainWindow main;
         QImage screen;
         ModalWatcher watcher = Watch(QStringLiteral("frmAbout"),
                                      [&](QWidget* modal) { screen = modal->grab().toImage(); });
-        main.Open(QStringLiteral("frmAbout"));
+        main->Open(QStringLiteral("frmAbout"));
         QVERIFY(!screen.isNull());
         const QColor grey(128, 128, 128);
         const QColor white(255, 255, 255);
@@ -551,20 +532,15 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QSize, screen);
         QFETCH(int, font);
-        if (screen.isValid() && !PhoneScreen::kSupported)
-            QSKIP("the platform takes no screen of ours");
-        std::optional<PhoneScreen> phone;
-        if (screen.isValid())
-            phone.emplace(screen);
-        RuntimeScope scope;
-        MainWindow main;
+        PHONE_SCREEN_OR_SKIP(main.phone, screen);
         // The widest counts there are.
-        CollectionTally& tally = main.form.Tally();
+        CollectionTally& tally = main->form.Tally();
         tally.sca = tally.maz = tally.cin = tally.lib = tally.ane = -32768;
         QStringList faults;
         int labels = 0;
         ModalWatcher watcher = Watch(window, [&](QWidget* modal) {
-            if (phone && !phone->Screen()->availableGeometry().contains(modal->frameGeometry()))
+            if (main.phone
+                && !main.phone->Screen()->availableGeometry().contains(modal->frameGeometry()))
                 faults.append(QStringLiteral("the window reaches past the screen"));
             const QRect client = modal->rect();
             for (auto* label : modal->findChildren<forms::Label*>()) {
@@ -587,15 +563,18 @@ private slots:
                                       + other->objectName());
                 }
             }
-            if (phone)
-                SaveScreenshot(modal, modal->objectName().toLower() + QStringLiteral("-%1x%2")
-                                                                      .arg(screen.width())
-                                                                      .arg(screen.height()));
+            if (main.phone)
+                SaveScreenshot(
+                    modal, modal->objectName().toLower()
+                               + QStringLiteral("-%1x%2").arg(screen.width()).arg(screen.height()));
         });
-        main.Open(window);
+        main->Open(window);
         QVERIFY(labels > 0);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
     }
+
+private:
+    MainWindowFixture main;
 };
 
 QTEST_MAIN_WATCHED(TestDialogs)

@@ -24,14 +24,13 @@ class TestForm1 : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { main.Reset(); }
     // Qt's own texts in Italian, from the catalogue the program carries
     // (cut to what the page shows, in a browser).
     void qtTextsInItalian()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        main.Type(QStringLiteral("12"));
-        std::unique_ptr<QMenu> menu(main.Text1()->createStandardContextMenu());
+        main->Type(QStringLiteral("12"));
+        std::unique_ptr<QMenu> menu(main->Text1()->createStandardContextMenu());
         QStringList texts;
         for (QAction* action : menu->actions())
             if (!action->isSeparator())
@@ -95,11 +94,9 @@ private slots:
         QFETCH(QRect, box);
         QFETCH(QString, text);
         QFETCH(Qt::Alignment, align);
-        RuntimeScope scope;
-        MainWindow main;
-        QWidget* control = main.window->findChild<QWidget*>(name);
+        QWidget* control = main->window->findChild<QWidget*>(name);
         QVERIFY(control);
-        QCOMPARE(control->parentWidget(), static_cast<QMainWindow*>(main.window)->centralWidget());
+        QCOMPARE(control->parentWidget(), static_cast<QMainWindow*>(main->window)->centralWidget());
         QCOMPARE(control->geometry(), box);
         QVERIFY(control->isVisible());
         if (auto* label = qobject_cast<QLabel*>(control)) {
@@ -116,9 +113,9 @@ private slots:
             QCOMPARE(line->Dotted(), dotted);
             QCOMPARE(line->focusPolicy(), Qt::NoFocus);
             // Drawn so: every pixel of the rule in the text colour, or every other one.
-            const QImage shot = main.window->grab().toImage();
+            const QImage shot = main->window->grab().toImage();
             const QColor ink = line->palette().color(QPalette::WindowText);
-            const QPoint at = line->mapTo(main.window, QPoint(0, 0));
+            const QPoint at = line->mapTo(main->window, QPoint(0, 0));
             for (int x = 0; x < box.width(); ++x)
                 QVERIFY2((shot.pixelColor(at + QPoint(x, 0)) == ink) == (!dotted || x % 2 == 0),
                          qPrintable(QString::number(x)));
@@ -127,9 +124,7 @@ private slots:
 
     void windowProperties()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        auto* window = static_cast<QMainWindow*>(main.window);
+        auto* window = static_cast<QMainWindow*>(main->window);
         QCOMPARE(window->objectName(), QStringLiteral("Form1"));
         QCOMPARE(window->windowTitle(), QStringLiteral("Bottinaro"));
         // Fixed: the window cannot be resized or maximized.
@@ -138,25 +133,25 @@ private slots:
         QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
         QVERIFY(flags & Qt::WindowMinimizeButtonHint);
         QVERIFY(flags & Qt::WindowCloseButtonHint);
-        QVERIFY(!main.Get<QLabel>("Label1")->text().contains(u'&'));
+        QVERIFY(!main->Get<QLabel>("Label1")->text().contains(u'&'));
 #ifdef Q_OS_WASM
         // Browsers get no custom cursor from Qt: the nearest standard shape.
-        QCOMPARE(main.Command1()->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(main->Command1()->cursor().shape(), Qt::PointingHandCursor);
 #else
         // The calculate button's own cursor picture, pointing with the pixel at 2, 2.
-        const QCursor cursor = main.Command1()->cursor();
+        const QCursor cursor = main->Command1()->cursor();
         QCOMPARE(cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
                  Picture(QStringLiteral(":/assets/cursor.ico"), QSize(32, 32)));
         QCOMPARE(cursor.hotSpot(), QPoint(2, 2));
 #endif
-        QCOMPARE(main.Text1()->text(), QString());
+        QCOMPARE(main->Text1()->text(), QString());
         for (const char* bar : kBars) {
-            QCOMPARE(main.Get<forms::ProgressBar>(bar)->Value(), 0.0f);
-            QCOMPARE(main.Get<forms::ProgressBar>(bar)->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(main->Get<forms::ProgressBar>(bar)->Value(), 0.0f);
+            QCOMPARE(main->Get<forms::ProgressBar>(bar)->focusPolicy(), Qt::NoFocus);
         }
         const float maxima[] = {750, 150, 30, 10, 2};
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(main.Get<forms::ProgressBar>(kBars[i])->Max(), maxima[i]);
+            QCOMPARE(main->Get<forms::ProgressBar>(kBars[i])->Max(), maxima[i]);
     }
 
     // The same order as designed on a phone, held either way.
@@ -171,20 +166,14 @@ private slots:
     void tabOrder()
     {
         QFETCH(QSize, screen);
-        if (screen.isValid() && !PhoneScreen::kSupported)
-            QSKIP("the platform takes no screen of ours");
-        std::optional<PhoneScreen> phone;
-        if (screen.isValid())
-            phone.emplace(screen);
-        RuntimeScope scope;
-        MainWindow main;
-        QCOMPARE(main.form.CurrentArrangement() != Form1::Arrangement::Designed, screen.isValid());
-        main.Type(QStringLiteral("7")); // enables Calcola
-        main.Command2()->setEnabled(true);
-        main.window->activateWindow();
-        main.Text1()->setFocus();
+        PHONE_SCREEN_OR_SKIP(main.phone, screen);
+        QCOMPARE(main->form.CurrentArrangement() != Form1::Arrangement::Designed, screen.isValid());
+        main->Type(QStringLiteral("7")); // enables Calcola
+        main->Command2()->setEnabled(true);
+        main->window->activateWindow();
+        main->Text1()->setFocus();
         QStringList order;
-        QWidget* at = main.Text1();
+        QWidget* at = main->Text1();
         for (int i = 0; i < 3; ++i) {
             order << at->objectName();
             do
@@ -192,7 +181,7 @@ private slots:
             while (!(at->focusPolicy() & Qt::TabFocus) || !at->isEnabled() || !at->isVisible());
         }
         QCOMPARE(order, QStringList({"Text1", "Command1", "Command2"}));
-        QCOMPARE(at, main.Text1());
+        QCOMPARE(at, main->Text1());
     }
 
     // Where the designed window does not fit, it fills the screen with every
@@ -220,14 +209,10 @@ private slots:
         QFETCH(Form1::Arrangement, arrangement);
         QFETCH(int, font);
         QFETCH(int, target);
-        if (!PhoneScreen::kSupported)
-            QSKIP("the platform takes no screen of ours");
-        PhoneScreen phone(screen);
-        RuntimeScope scope;
-        MainWindow main;
-        main.Calculate(QStringLiteral("749"));
-        QCOMPARE(main.form.CurrentArrangement(), arrangement);
-        QWidget* window = main.window;
+        PHONE_SCREEN_OR_SKIP(main.phone, screen);
+        main->Calculate(QStringLiteral("749"));
+        QCOMPARE(main->form.CurrentArrangement(), arrangement);
+        QWidget* window = main->window;
         QCOMPARE(window->isFullScreen(), arrangement != Form1::Arrangement::Designed);
         if (window->isFullScreen())
             QTRY_COMPARE(window->geometry(), QRect(QPoint(), screen));
@@ -244,25 +229,28 @@ private slots:
                 && QFontInfo(widget->font()).pixelSize() < font)
                 faults << widget->objectName() + QStringLiteral(" text too small");
         }
-        QList<QSize> targets{main.Text1()->size(), main.Command1()->size(), main.Command2()->size()};
+        QList<QSize> targets{main->Text1()->size(), main->Command1()->size(),
+                             main->Command2()->size()};
         auto* bar = window->findChild<QMenuBar*>();
         for (QAction* action : bar->actions())
             targets << bar->actionGeometry(action).size();
         for (const QSize size : targets)
             if (size.width() < target || size.height() < target)
-                faults << QStringLiteral("a control of %1 x %2").arg(size.width()).arg(size.height());
+                faults
+                    << QStringLiteral("a control of %1 x %2").arg(size.width()).arg(size.height());
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
-        QCOMPARE(main.Get<QLabel>("LabelScalpi")->text(), QStringLiteral("Scalpi di Moon Tug: 749"));
-        SaveScreenshot(window, QStringLiteral("form1-%1x%2").arg(screen.width()).arg(screen.height()));
+        QCOMPARE(main->Get<QLabel>("LabelScalpi")->text(),
+                 QStringLiteral("Scalpi di Moon Tug: 749"));
+        SaveScreenshot(window,
+                       QStringLiteral("form1-%1x%2").arg(screen.width()).arg(screen.height()));
     }
 
     // Turned while a number is shown: the same texts and bars; and back on a
     // screen the designed window fits, every pixel as in a window opened there.
     void turningKeepsWhatIsShown()
     {
-        if (!PhoneScreen::kSupported)
-            QSKIP("the platform takes no screen of ours");
-        PhoneScreen phone(QSize(360, 740));
+        std::optional<PhoneScreen> phone;
+        PHONE_SCREEN_OR_SKIP(phone, QSize(360, 740));
         RuntimeScope scope;
         const auto picture = [](const MainWindow& main) {
             main.Calculate(QStringLiteral("749"));
@@ -277,7 +265,8 @@ private slots:
                 QStringList texts{main.Text1()->text()};
                 for (const QLabel* label : main.window->findChildren<QLabel*>())
                     texts << label->objectName() + u'=' + label->text();
-                for (const forms::ProgressBar* bar : main.window->findChildren<forms::ProgressBar*>())
+                for (const forms::ProgressBar* bar :
+                     main.window->findChildren<forms::ProgressBar*>())
                     texts << bar->objectName() + u'=' + QString::number(bar->Value());
                 return texts;
             };
@@ -287,7 +276,7 @@ private slots:
             for (const auto& [size, arrangement] : {std::pair{QSize(740, 360), A::Turned},
                                                     {QSize(412, 915), A::Upright},
                                                     {QSize(1024, 768), A::Designed}}) {
-                phone.Resize(size);
+                phone->Resize(size);
                 QCOMPARE(main.form.CurrentArrangement(), arrangement);
                 QCOMPARE(shown(), before);
             }
@@ -300,52 +289,46 @@ private slots:
 
     void menus()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        auto* bar = static_cast<QMainWindow*>(main.window)->menuBar();
+        auto* bar = static_cast<QMainWindow*>(main->window)->menuBar();
         QStringList menus;
         for (QAction* action : bar->actions())
             menus << action->menu()->objectName() + '=' + action->text();
         QCOMPARE(menus, QStringList({"controls=Controlli", "help=?"}));
         QStringList items;
-        for (QAction* action : main.Get<QMenu>("controls")->actions())
+        for (QAction* action : main->Get<QMenu>("controls")->actions())
             items << action->objectName() + '=' + (action->isSeparator() ? "-" : action->text());
         QCOMPARE(items, QStringList({"clac=Calcola", "riep=Riepilogo", "bar=-", "exit=Esci"}));
-        const QList<QAction*> help = main.Get<QMenu>("help")->actions();
+        const QList<QAction*> help = main->Get<QMenu>("help")->actions();
         QCOMPARE(help.size(), 1);
         QCOMPARE(help.first()->objectName(), QStringLiteral("abt"));
         QCOMPARE(help.first()->text(), QStringLiteral("About"));
         for (const char* name : {"clac", "riep", "exit", "abt"}) {
-            QVERIFY(main.Action(name)->isEnabled());
-            QVERIFY(main.Action(name)->shortcut().isEmpty());
-            QVERIFY(!main.Action(name)->isCheckable());
+            QVERIFY(main->Action(name)->isEnabled());
+            QVERIFY(main->Action(name)->shortcut().isEmpty());
+            QVERIFY(!main->Action(name)->isCheckable());
         }
     }
 
     void startsWaitingForInput()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        const Snapshot s = Take(main);
+        const Snapshot s = Take(*main);
         QVERIFY(!s.calcola && !s.riepilogo);
         QCOMPARE(s.shortfalls, QStringList(5, QString()));
         QCOMPARE(s.tally, (std::array<int, 5>{}));
-        QCOMPARE(main.window->focusWidget(), main.Text1());
+        QCOMPARE(main->window->focusWidget(), main->Text1());
     }
 
     void typingEnablesCalcolaOnly()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        QTest::keyClick(main.Text1(), Qt::Key_7);
-        QVERIFY(main.Command1()->isEnabled());
-        QVERIFY(!main.Command2()->isEnabled());
+        QTest::keyClick(main->Text1(), Qt::Key_7);
+        QVERIFY(main->Command1()->isEnabled());
+        QVERIFY(!main->Command2()->isEnabled());
         // A change made by the program counts too.
-        main.Command1()->click();
-        QVERIFY(main.Command2()->isEnabled());
-        main.Text1()->setText(QStringLiteral("8"));
-        QVERIFY(main.Command1()->isEnabled());
-        QVERIFY(!main.Command2()->isEnabled());
+        main->Command1()->click();
+        QVERIFY(main->Command2()->isEnabled());
+        main->Text1()->setText(QStringLiteral("8"));
+        QVERIFY(main->Command1()->isEnabled());
+        QVERIFY(!main->Command2()->isEnabled());
     }
 
     // Each row: what is typed, the error that ends the calculation (0 for
@@ -391,21 +374,19 @@ private slots:
             = converted ? oracle::Calculation{.error = converted}
                         : oracle::Calculate(scalps, oracle::Bars::kChecked);
         QCOMPARE(expected.error, error);
-        RuntimeScope scope;
-        MainWindow main;
         // A previous result on screen, to see what a failure leaves.
-        main.Type(QStringLiteral("375"));
-        main.Command1()->click();
-        const Snapshot before = Take(main);
+        main->Type(QStringLiteral("375"));
+        main->Command1()->click();
+        const Snapshot before = Take(*main);
 
-        main.Type(text);
+        main->Type(text);
         bool reachedDuringReward = false;
         ModalWatcher watcher([&](QWidget*) {
             // The reward window comes after the buttons are switched.
-            reachedDuringReward = Take(main) == Calculated(750);
+            reachedDuringReward = Take(*main) == Calculated(750);
         });
-        main.Command1()->click();
-        QCOMPARE(Take(main), Shown(before, expected));
+        main->Command1()->click();
+        QCOMPARE(Take(*main), Shown(before, expected));
 
         const QList<ModalSeen>& seen = watcher.Seen();
         QCOMPARE(seen.size(), reward || error == forms::kInvalidPropertyValue ? 1 : 0);
@@ -423,57 +404,49 @@ private slots:
 
     void editingKeepsResults()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        main.Type(QStringLiteral("749"));
-        main.Command1()->click();
-        const Snapshot calculated = Take(main);
-        main.Type(QStringLiteral("12"));
+        main->Type(QStringLiteral("749"));
+        main->Command1()->click();
+        const Snapshot calculated = Take(*main);
+        main->Type(QStringLiteral("12"));
         Snapshot expected = calculated;
         expected.calcola = true;
         expected.riepilogo = false;
-        QCOMPARE(Take(main), expected);
+        QCOMPARE(Take(*main), expected);
     }
 
     void riepilogoButtonOpensTheSummary()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        main.Type(QStringLiteral("10"));
-        main.Command1()->click();
+        main->Type(QStringLiteral("10"));
+        main->Command1()->click();
         ModalWatcher watcher;
-        main.Command2()->click();
+        main->Command2()->click();
         QCOMPARE(watcher.Seen().size(), 1);
         QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("Form2"));
-        QCOMPARE(Take(main), Calculated(10));
+        QCOMPARE(Take(*main), Calculated(10));
     }
 
     // A megabyte of text is refused quietly and leaves no window behind.
     void megabyteOfText()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        main.Text1()->setText(QString(1 << 20, u'7'));
-        QCOMPARE(main.Text1()->text().size(), 1 << 20); // no length limit
+        main->Text1()->setText(QString(1 << 20, u'7'));
+        QCOMPARE(main->Text1()->text().size(), 1 << 20); // no length limit
         ModalWatcher watcher;
-        main.Command1()->click();
+        main->Command1()->click();
         QCOMPARE(watcher.Seen().size(), 0);
-        QCOMPARE(Take(main).tally, (std::array<int, 5>{}));
-        main.Text1()->setText(QString(1 << 20, u'x'));
-        main.Command1()->click();
+        QCOMPARE(Take(*main).tally, (std::array<int, 5>{}));
+        main->Text1()->setText(QString(1 << 20, u'x'));
+        main->Command1()->click();
         QCOMPARE(watcher.Seen().size(), 0);
-        QVERIFY(!main.Command1()->isEnabled() && !main.Command2()->isEnabled());
+        QVERIFY(!main->Command1()->isEnabled() && !main->Command2()->isEnabled());
     }
 
     // Scale numbers wider than their box are drawn in full, not clipped.
     void scaleNumbersDrawnInFull()
     {
-        RuntimeScope scope;
-        MainWindow main;
-        main.Type(QStringLiteral("750"));
+        main->Type(QStringLiteral("750"));
         ModalWatcher watcher;
-        main.Command1()->click();
-        auto* label = main.Get<forms::Label>("Label2");
+        main->Command1()->click();
+        auto* label = main->Get<forms::Label>("Label2");
         QVERIFY(label->InkRect().width() > label->width());
         QVERIFY(label->InkRect().center().x() - label->geometry().center().x() <= 1);
     }
@@ -489,20 +462,21 @@ private slots:
     void exitEndsTheProgram()
     {
         QFETCH(bool, closeBox);
-        RuntimeScope scope;
-        MainWindow main;
-        QTimer::singleShot(0, main.window, [&] {
+        QTimer::singleShot(0, main->window, [&] {
             if (closeBox)
-                main.window->close();
+                main->window->close();
             else
-                main.Action("exit")->trigger();
+                main->Action("exit")->trigger();
         });
         QTimer watchdog;
         watchdog.callOnTimeout([] { QCoreApplication::exit(99); });
         watchdog.start(10000);
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(!main.form.IsLoaded());
+        QVERIFY(!main->form.IsLoaded());
     }
+
+private:
+    MainWindowFixture main;
 };
 
 QTEST_MAIN_WATCHED(TestForm1)

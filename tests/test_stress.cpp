@@ -170,37 +170,36 @@ class TestStress : public QObject {
     Q_OBJECT
 
 private slots:
+    void cleanup() { main.Reset(); }
     void initTestCase() { previousHandler = qInstallMessageHandler(DropPlatformNotices); }
 
     // Valid and invalid counts in turn, through the button and the menu item.
     void thousandCalculations()
     {
-        RuntimeScope scope;
-        MainWindow main;
         QRandomGenerator random(4242);
         // Warm the caches with every outcome and every text shape (the
         // fullwidth digits load a fallback font) before counting.
         for (const QString& text : Garbage() + QStringList{"750", "800", "-1", "12"}) {
             ModalWatcher watcher;
-            main.Text1()->setText(text);
-            main.Action("clac")->trigger();
+            main->Text1()->setText(text);
+            main->Action("clac")->trigger();
         }
         const Footprint before = Footprint::Take();
-        Snapshot last = Take(main);
+        Snapshot last = Take(*main);
         for (int i = 0; i < 1000; ++i) {
             const Input input = i % 2 ? InvalidInput(random) : ValidInput(random);
             // One watcher a round: its record of the windows is not the program's memory.
             ModalWatcher watcher;
-            main.Text1()->setText(input.text);
+            main->Text1()->setText(input.text);
             // setText of an unchanged text does not enable Calcola; the menu item works anyway.
-            if (main.Command1()->isEnabled())
-                main.Command1()->click();
+            if (main->Command1()->isEnabled())
+                main->Command1()->click();
             else
-                main.Action("clac")->trigger();
+                main->Action("clac")->trigger();
             const QString at
                 = QStringLiteral("round %1, text '%2'").arg(i).arg(input.text.left(40));
             const oracle::Calculation expected = input.Expected();
-            const Snapshot now = Take(main);
+            const Snapshot now = Take(*main);
             QVERIFY2(now == Shown(last, expected), qPrintable(at));
             QVERIFY2(Windows(watcher) == WindowsOpened(expected), qPrintable(at));
             last = now;
@@ -222,12 +221,10 @@ private slots:
     void thousandOpeningsOfEachWindow()
     {
         QFETCH(QString, window);
-        RuntimeScope scope;
-        MainWindow main;
-        main.Text1()->setText(QStringLiteral("750"));
+        main->Text1()->setText(QStringLiteral("750"));
         {
             ModalWatcher closeReward;
-            main.Command1()->click(); // Riepilogo on
+            main->Command1()->click(); // Riepilogo on
         }
         int opened = 0;
         // Opens the window once and checks that it came and went for good.
@@ -235,9 +232,9 @@ private slots:
             QPointer<QWidget> shown;
             ModalWatcher watcher([&](QWidget* modal) { shown = modal; });
             if (window == "Form2" && opened % 2)
-                main.Command2()->click();
+                main->Command2()->click();
             else
-                main.Open(window);
+                main->Open(window);
             ++opened;
             QCOMPARE(watcher.Seen().size(), 1);
             QCOMPARE(watcher.Seen().first().objectName, window);
@@ -251,8 +248,8 @@ private slots:
         for (int i = 0; i < 1000 && !QTest::currentTestFailed(); ++i)
             openOnce();
         QVERIFY2(!QTest::currentTestFailed(), qPrintable(QStringLiteral("opening %1").arg(opened)));
-        QVERIFY(main.form.IsLoaded());
-        QCOMPARE(main.Tally(), oracle::Calculate(750).counts);
+        QVERIFY(main->form.IsLoaded());
+        QCOMPARE(main->Tally(), oracle::Calculate(750).counts);
         QVERIFY_NO_GROWTH(before, Footprint::Take());
     }
 
@@ -260,8 +257,6 @@ private slots:
     // buttons, against a model of the window.
     void randomWalkOverMenuItems()
     {
-        RuntimeScope scope;
-        MainWindow main;
         QRandomGenerator random(20240611);
         ModalWatcher watcher;
         enum State { kWaiting, kEdited, kCalculated };
@@ -270,7 +265,7 @@ private slots:
 
         // The model: Text1's content, what the window shows and the windows opened.
         Input text{QString(), std::nullopt};
-        Snapshot shown = Take(main);
+        Snapshot shown = Take(*main);
         QStringList modals; // each window's name, a message box's title
         const auto calculate = [&] {
             const oracle::Calculation expected = text.Expected();
@@ -288,41 +283,44 @@ private slots:
                     shown.calcola = true;
                     shown.riepilogo = false;
                 }
-                main.Text1()->setText(typed.text);
+                main->Text1()->setText(typed.text);
                 text = typed;
             } else if (action == 1) {
                 what = QStringLiteral("Calcola button");
                 const bool enabled = shown.calcola;
-                main.Command1()->click();
+                main->Command1()->click();
                 if (enabled)
                     calculate();
             } else if (action == 2) {
                 what = QStringLiteral("Riepilogo button");
                 const bool enabled = shown.riepilogo;
-                main.Command2()->click();
+                main->Command2()->click();
                 if (enabled)
                     modals << QStringLiteral("Form2");
             } else {
                 const int item = random.bounded(3);
                 what = QString::fromLatin1(items[item]);
                 used[item][state] = true;
-                main.Action(items[item])->trigger();
+                main->Action(items[item])->trigger();
                 if (item == 0)
                     calculate();
                 else
                     modals << QString::fromLatin1(item == 1 ? "Form2" : "frmAbout");
             }
             const QString at = QStringLiteral("step %1: %2").arg(step).arg(what);
-            QVERIFY2(Take(main) == shown, qPrintable(at));
+            QVERIFY2(Take(*main) == shown, qPrintable(at));
             QVERIFY2(Windows(watcher) == modals, qPrintable(at));
         }
-        QVERIFY(main.form.IsLoaded() && !QApplication::activeModalWidget());
+        QVERIFY(main->form.IsLoaded() && !QApplication::activeModalWidget());
         for (int item = 0; item < 3; ++item)
             for (int state = 0; state < 3; ++state)
                 QVERIFY2(used[item][state], qPrintable(QStringLiteral("%1 never used in state %2")
                                                            .arg(QString::fromLatin1(items[item]))
                                                            .arg(state)));
     }
+
+private:
+    MainWindowFixture main;
 };
 
 QTEST_MAIN_WATCHED(TestStress)

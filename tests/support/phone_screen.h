@@ -4,13 +4,16 @@
 // A screen the size of a phone, the primary one while it lives, that can be
 // turned: the windows opened on it lay themselves out for it, whatever the
 // platform the suite runs on. Make it before the RuntimeScope, so that the
-// windows are gone before the screen.
+// windows are gone before the screen (MainWindowFixture's phone is).
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QTest>
 #include <qpa/qplatformscreen.h>
 #include <qpa/qwindowsysteminterface.h>
+
+#include <optional>
 
 class PhoneScreen {
 public:
@@ -27,11 +30,17 @@ public:
     {
         QWindowSystemInterface::handleScreenAdded(screen_, true);
     }
-    ~PhoneScreen() { QWindowSystemInterface::handleScreenRemoved(screen_); }
+    ~PhoneScreen()
+    {
+        QWindowSystemInterface::handleScreenRemoved(screen_);
+    }
     PhoneScreen(const PhoneScreen&) = delete;
     PhoneScreen& operator=(const PhoneScreen&) = delete;
 
-    QScreen* Screen() const { return screen_->screen(); }
+    QScreen* Screen() const
+    {
+        return screen_->screen();
+    }
 
     // The phone turned, or another phone: the screen takes SIZE.
     void Resize(QSize size)
@@ -51,3 +60,14 @@ private:
     };
     Platform* screen_;
 };
+
+// The phone a data row asks for into PHONE (a std::optional; none for an
+// invalid size); skips the row where the platform takes no screen of ours.
+#define PHONE_SCREEN_OR_SKIP(phone, size)                                                          \
+    do {                                                                                           \
+        if ((size).isValid()) {                                                                    \
+            if (!PhoneScreen::kSupported)                                                          \
+                QSKIP("the platform takes no screen of ours");                                     \
+            (phone).emplace(size);                                                                 \
+        }                                                                                          \
+    } while (false)

@@ -5,6 +5,7 @@
 // runtime per test, the windows' driver, the modal watcher, pictures.
 
 #include "modal_watcher.h"
+#include "phone_screen.h"
 #include "window_driver.h"
 
 #include "forms/convert.h"
@@ -15,11 +16,40 @@
 #include <QImageReader>
 #include <QSet>
 
+#include <optional>
+
 // A runtime for one test: every shared instance starts afresh.
 class RuntimeScope {
 public:
     RuntimeScope() { forms::InitApplication(); }
     forms::Runtime runtime;
+};
+
+// A suite's main window in a fresh runtime: made on a test's first use,
+// after any phone screen the test puts up, and gone with cleanup().
+class MainWindowFixture {
+public:
+    std::optional<PhoneScreen> phone; // the first made, the last gone
+    MainWindow* operator->() { return &Get(); }
+    MainWindow& operator*() { return Get(); }
+    void Reset()
+    {
+        window_.reset();
+        scope_.reset();
+        phone.reset();
+    }
+
+private:
+    MainWindow& Get()
+    {
+        if (!window_) {
+            scope_.emplace();
+            window_.emplace();
+        }
+        return *window_;
+    }
+    std::optional<RuntimeScope> scope_;
+    std::optional<MainWindow> window_;
 };
 
 // Writes a picture of a window into the build's screenshot folder.
