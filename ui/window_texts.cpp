@@ -76,6 +76,11 @@ std::string SummaryLine(TallyLevel level, std::int16_t count)
     return CaptionOf(level).summary + Decimal(count);
 }
 
+std::string TooManyScalps()
+{
+    return kTooManyScalpsPrefix + Decimal(CollectionTally::Target(TallyLevel::sca));
+}
+
 std::string ErrorTitle(std::int32_t number)
 {
     return kErrorTitlePrefix + Decimal(number);

@@ -52,6 +52,8 @@ std::string Announcement(const CollectionTally& tally);
 // A line of the summary window.
 std::string SummaryLine(TallyLevel level, std::int16_t count);
 
+// The message box of a count the bars refuse: its prompt and title.
+std::string TooManyScalps();
 std::string ErrorTitle(std::int32_t number);
 std::string AboutTitle(const char* title);
 std::string Version(std::int32_t major, std::int32_t minor, std::int32_t revision);

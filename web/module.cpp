@@ -15,7 +15,6 @@
 
 #include "app/app.h"
 #include "tally/calculation.h"
-#include "ui/message_texts.h"
 #include "ui/window_texts.h"
 
 #include <cstdlib>
@@ -198,7 +197,7 @@ HANDLER(Command1_Click)(int length)
     } else if (result.error == kInvalidPropertyValue) {
         Begin("message");
         Text(texts::ErrorTitle(result.error));
-        Text(kTooManyScalpsPrompt);
+        Text(texts::TooManyScalps());
         End();
     }
     return Done();

@@ -11,7 +11,6 @@
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
-#include "ui/message_texts.h"
 #include "ui/window_texts.h"
 #include "ui_form1.h"
 
@@ -130,7 +129,7 @@ void Form1::Command1_Click()
             forms::Shared<Form3>().Show(forms::vbModal, this);
     });
     if (error == forms::kInvalidPropertyValue)
-        forms::MsgBox(QString::fromUtf8(kTooManyScalpsPrompt), forms::vbCritical,
+        forms::MsgBox(FromUtf8(texts::TooManyScalps()), forms::vbCritical,
                       FromUtf8(texts::ErrorTitle(error)));
 }
 
