@@ -12,8 +12,6 @@
 #include <QEvent>
 
 namespace {
-// Where the client area's top-left corner goes, whatever the owner's place.
-constexpr QPoint kClientOrigin(156, 129);
 constexpr int kIconSide = 32;
 // On a screen too narrow for the window (a phone held upright): the texts
 // wider, the logo below them, the rule and the last line under it.
@@ -40,8 +38,10 @@ QWidget* frmAbout::BuildWindow()
     ui->setupUi(window);
     window->setFixedSize(window->size());
     layout_ = forms::StoredLayout(window);
-    // setGeometry places the client area, move() would place the frame.
-    window->setGeometry(QRect(kClientOrigin, window->size()));
+    // The client area's top-left corner, whatever the owner's place, is the
+    // .ui's clientOrigin (uic drops a window's own x and y). setGeometry
+    // places the client area, move() would place the frame.
+    window->setGeometry(QRect(window->property("clientOrigin").toPoint(), window->size()));
     // Qt caches the pixmaps drawn from an icon under that icon's identity:
     // a new icon on every loading would leave new copies in the cache.
     if (icon_.isNull())

@@ -38,8 +38,9 @@ QWidget* Form1::BuildWindow()
         = new QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                                        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui->setupUi(window);
-    // The client area below the menu bar is fixed; the window follows it.
-    ui->centralwidget->setFixedSize(489, 472);
+    // The client area below the menu bar is fixed at the .ui's minimum; the
+    // window follows it.
+    ui->centralwidget->setFixedSize(ui->centralwidget->minimumSize());
     window->layout()->setSizeConstraint(QLayout::SetFixedSize);
     ui->Text1->setFocus(); // the first control in tab order that takes focus
     ui->Command1->setCursor(QCursor(QPixmap(QStringLiteral(":/assets/cursor.ico")), 2, 2));
