@@ -28,6 +28,13 @@ void StoredLayout::Apply(qreal scale, const QHash<QString, QRect>& moved, QSize 
     if (!container_)
         return;
     const auto scaled = [scale](int value) { return int(std::lround(value * scale)); };
+    // A misspelt name would leave its control where it was: stop loudly.
+    for (auto name = moved.keyBegin(); name != moved.keyEnd(); ++name)
+        if (std::none_of(children_.begin(), children_.end(), [&](const Child& child) {
+                return child.widget && child.widget->objectName() == *name;
+            }))
+            qFatal("StoredLayout: %s has no control named %s", qPrintable(container_->objectName()),
+                   qPrintable(*name));
     const QSize target = size.isEmpty() ? size_ : size;
     container_->setFixedSize(scaled(target.width()), scaled(target.height()));
     for (const Child& child : children_) {

@@ -35,7 +35,8 @@ public:
 
     // Every child at its stored place, or at the one MOVED gives by name,
     // the container fixed at SIZE (its stored size when empty); all of it,
-    // and the text, SCALE times larger.
+    // and the text, SCALE times larger. A name in MOVED that no child has
+    // ends the program.
     void Apply(qreal scale = 1, const QHash<QString, QRect>& moved = {}, QSize size = {}) const;
 
 private:
