@@ -5,7 +5,7 @@
 // of the program uses, textAtOffset with word boundaries never returns for
 // some offsets (-1 among them). Built with Qt 6.4, the program answers the
 // text box's queries itself; later versions keep Qt's own interface, which
-// tests/test_access.cpp asks at every offset under a watchdog. The box is
+// tests/test_accessibility.cpp asks at every offset under a watchdog. The box is
 // always editable and shows its text, so no read-only or password branches.
 
 #include "forms/accessible_line_edit.h"

@@ -11,7 +11,7 @@
 namespace forms {
 
 // Message box styles; only the ones the program uses.
-enum MsgBoxStyle : int { vbOKOnly = 0, vbCritical = 16 };
+enum MsgBoxStyle : int { vbCritical = 16 };
 
 // A modal box with one "OK" button; returns when it is dismissed.
 void MsgBox(const QString& prompt, int buttons, const QString& title);
