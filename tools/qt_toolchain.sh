@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sourced by build-qt-windows.sh and build-qt-wasm.sh, which name their
-# archives and SHA-256 and define build_qt_from_source FEATURES_OFF...
+# Sourced by build-qt-windows.sh, which names its archives and SHA-256 and
+# defines build_qt_from_source FEATURES_OFF...
 # (installing into $qt from the source in $src), qt_compiler_version and
-# qt_shaping (the names of any other functions their build calls).
+# qt_shaping (the names of any other functions its build calls).
 #
 # choose_qt LITE_FOLDER LITE_NAME LITE_SHA FULL_FOLDER FULL_NAME FULL_SHA
 # prints the Qt folder to build against. In order: a trimmed Qt built here
@@ -31,6 +31,12 @@ qt_recipe_key() {
         echo "${qt_lite_keep[*]}"
         cat "$root/tools/qt-lite-features.txt" "$root/tools"/*.patch
     } | sha256sum | cut -c1-16
+}
+
+# The host Qt's CMake packages (QT_HOST_PATH_CMAKE_DIR), under the host's
+# own library folder (qmake6 comes with qt6-base-dev).
+qt_host_cmake_dir() {
+    echo "$(qmake6 -query QT_INSTALL_LIBS)/cmake"
 }
 
 # The feature list as -DFEATURE_x=OFF flags, less the names given.
