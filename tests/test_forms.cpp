@@ -316,8 +316,7 @@ private slots:
         owned.Show(forms::vbModal, &owner);
         // Returns only once the window is gone.
         QVERIFY(!owned.IsLoaded());
-        QCOMPARE(watcher.Seen().size(), 1);
-        QCOMPARE(watcher.Seen().first().objectName, QStringLiteral("OwnedForm"));
+        QCOMPARE(watcher.Names(), QStringList{"OwnedForm"});
         QVERIFY(ownerBlocked);
         QCOMPARE(ownedParent, owner.Window());
         QVERIFY(QApplication::activeModalWidget() == nullptr);

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
 
@@ -51,6 +52,16 @@ public:
     }
 
     const QList<ModalSeen>& Seen() const { return seen_; }
+
+    // The windows seen, in order: each one's name, a message box's title
+    // (every message box has the one name).
+    QStringList Names() const
+    {
+        QStringList names;
+        for (const ModalSeen& modal : seen_)
+            names << (modal.objectName == QLatin1String("MsgBox") ? modal.title : modal.objectName);
+        return names;
+    }
 
 private:
     static QList<ModalWatcher*>& Stack()
