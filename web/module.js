@@ -4,13 +4,16 @@
 
 const decoder = new TextDecoder();
 
+// BYTES: the module's file, or the module compiled from it.
 export async function instantiate(bytes) {
   // What the module asks of its host: word that its memory grew, and an end
   // it never comes to (a broken invariant).
-  const { instance } = await WebAssembly.instantiate(bytes, {
+  const imports = {
     env: { emscripten_notify_memory_growth() {} },
     wasi_snapshot_preview1: { proc_exit(code) { throw new Error(`the module ended (${code})`); } },
-  });
+  };
+  const instance = bytes instanceof WebAssembly.Module ? await WebAssembly.instantiate(bytes, imports)
+    : (await WebAssembly.instantiate(bytes, imports)).instance;
   const module = instance.exports;
   module._initialize();
   const answer = function (pointer) {

@@ -6,8 +6,8 @@
 
 import { instantiate } from "./module.js";
 
-const module = fetch(new URL("bottinaro.wasm", import.meta.url), { priority: "high" })
-  .then((response) => response.arrayBuffer()).then(instantiate);
+// Compiled already by the page's head (index.html).
+const module = window.bottinaroModule.then(instantiate);
 
 // "Form1.Text1" is the control Text1 of the window Form1; "Form1" the window.
 function element(target) {
