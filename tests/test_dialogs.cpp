@@ -121,10 +121,10 @@ private slots:
         ModalWatcher watcher = Watch(QStringLiteral("Form2"), [&](QWidget* modal) {
             firstLines.append(Text(modal, QStringLiteral("Label1")));
         });
-        main->form.Tally().sca = 1;
-        QVERIFY_THROWS_NO_EXCEPTION(main->form.Command2_Click());
-        main->form.Tally().sca = 2;
-        QVERIFY_THROWS_NO_EXCEPTION(main->form.Command2_Click());
+        for (const char* scalps : {"1", "2"}) {
+            main->Calculate(QString::fromLatin1(scalps));
+            QVERIFY_THROWS_NO_EXCEPTION(main->form.Command2_Click());
+        }
         QCOMPARE(firstLines, (QStringList{"Scalpi di Moon Tug: 1", "Scalpi di Moon Tug: 2"}));
     }
 
