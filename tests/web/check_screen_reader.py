@@ -1,12 +1,15 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""What Orca says of the page in Chromium, the keyboard alone: run by
-tools/screen_reader_check.sh --page, which starts the X server, the session
-bus, a window manager and Orca (ORCA_PID) writing its debug log (LOG). The
-keys go to the X display as a player's do; what Orca spoke after each step's
-last key, up to the next key, is read from the log once Orca has ended (it
-writes the log in bursts), printed, and checked.
+"""What Orca says of the page in Chromium, or of the desktop program, the
+keyboard alone: run by tools/screen_reader_check.sh, which starts the X
+server, the session bus, a window manager and Orca (ORCA_PID) writing its
+debug log (LOG). The keys go to the X display as a player's do; what Orca
+spoke after each step's last key, up to the next key, is read from the log
+once Orca has ended (it writes the log in bursts), printed, and checked.
 
-usage: check_screen_reader.py BUILD_DIR"""
+usage: check_screen_reader.py BUILD_DIR
+       check_screen_reader.py --desktop TEXT KEY...
+           build/bottinaro: TEXT typed into the box, Tab to Calcola, then
+           each KEY (xdotool's names); DESKTOP says what each must bring."""
 
 import datetime
 import os
@@ -43,12 +46,19 @@ STEPS = (
     ("About by the menu", ("Return", "F10", "Right", "Down"), "#Form1 [data-name=abt]", "Return",
      ("Informazioni su Bottinaro dialog", "MORGOLIN", "Copyright © Quarvendo", "OK push button")),
 )
-SPOKEN = re.compile(r"^(\d\d:\d\d:\d\d\.\d+) - SPEECH OUTPUT: '(.*)' ?\{")
-PRESSED = []  # the moment of every key, in order
+# The desktop program's steps, by the text typed and the keys pressed after
+# Tab: what Orca must say after each key, each exactly once. The focus goes
+# back to the box; the five bars' percents, in order, truncated.
+DESKTOP = {
+    ("749", ("space",)): (("749 selected Scalpi text",
+                           "99 percent. 99 percent. 96 percent. 90 percent. 50 percent.", RESULT),),
+}
+SPOKEN = re.compile(r"^(\d\d):(\d\d):(\d\d\.\d+) - SPEECH OUTPUT: '(.*)' ?\{")
+PRESSED = []  # the moment of every key (time.time()), in order
 
 
 def press(key, settle=0.5):
-    PRESSED.append(datetime.datetime.now().strftime("%H:%M:%S.%f"))
+    PRESSED.append(time.time())
     subprocess.run(["xdotool", "key", key], check=True, timeout=10)
     time.sleep(settle)
 
@@ -71,7 +81,66 @@ def stop_orca():
     os.kill(pid, signal.SIGKILL)
 
 
+def spoken(start):
+    """What Orca said, each with its moment as time.time() gives it. The log
+    has clock times alone: on the day the check started, or, half a day off
+    the start, on the day after (past midnight) or before."""
+    midnight = datetime.datetime.fromtimestamp(start).replace(hour=0, minute=0, second=0, microsecond=0)
+    said = []
+    with open(os.environ["LOG"], errors="replace") as log:
+        for hours, minutes, seconds, words in (m.groups() for m in map(SPOKEN.match, log) if m):
+            at = (midnight + datetime.timedelta(hours=int(hours), minutes=int(minutes),
+                                                seconds=float(seconds))).timestamp()
+            at += 86400 if at < start - 43200 else -86400 if at > start + 43200 else 0
+            said.append((words, at))
+    return said
+
+
+def check(heard, start):
+    """Each step's words, printed; a failure for each expected phrase not said once."""
+    said, failures = spoken(start), []
+    for name, at, expected in heard:
+        end = min((p for p in PRESSED if p > at), default=float("inf"))
+        words = " ".join(w for w, t in said if at <= t < end)
+        print(f"{name}: {words}")
+        failures += [f"{name}: {w!r} said {words.count(w)} times" for w in expected if words.count(w) != 1]
+    return failures
+
+
+def desktop(text, keys):
+    expected = DESKTOP.get((text, tuple(keys)))
+    start, heard, failures = time.time(), [], []
+    app = subprocess.Popen(["build/bottinaro"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        time.sleep(3)
+        window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Bottinaro$"], timeout=10,
+                                capture_output=True, text=True).stdout.split()
+        if not window:
+            raise Failure("no window named Bottinaro")
+        subprocess.run(["xdotool", "windowactivate", "--sync", window[-1]], check=True, timeout=10)
+        time.sleep(2)
+        PRESSED.append(time.time())
+        subprocess.run(["xdotool", "type", "--delay", "150", text], check=True, timeout=30)
+        press("Tab", settle=2)
+        for i, key in enumerate(keys):
+            press(key, settle=3)
+            heard.append((f"{text}, {key}", PRESSED[-1], expected[i] if expected else ()))
+    except Failure as failure:
+        failures.append(str(failure))
+    finally:
+        app.terminate()
+        app.wait(10)
+        stop_orca()
+    failures += check(heard, start)
+    if not expected:
+        failures.append(f"nothing is expected of {text} then {' '.join(keys)}: add it to DESKTOP")
+    return report("Orca on the desktop", failures)
+
+
 def main():
+    if sys.argv[1] == "--desktop":
+        return desktop(sys.argv[2], sys.argv[3:])
+    start = time.time()
     server = serve.start(os.path.join(sys.argv[1], "site"))
     browser = chromium(headless=False, extra=("--force-renderer-accessibility",))
     failures, heard = [], []
@@ -96,13 +165,7 @@ def main():
         browser.quit()
         server.shutdown()
         stop_orca()
-    with open(os.environ["LOG"], errors="replace") as log:
-        said = [m.groups() for m in map(SPOKEN.match, log) if m]
-    for name, start, expected in heard:
-        end = min((p for p in PRESSED if p > start), default="99")
-        words = " ".join(w for at, w in said if start <= at < end)
-        print(f"{name}: {words}")
-        failures += [f"{name}: {w!r} said {words.count(w)} times" for w in expected if words.count(w) != 1]
+    failures += check(heard, start)
     return report("Orca on the page", failures)
 
 
