@@ -249,42 +249,34 @@ private slots:
     // screen the designed window fits, every pixel as in a window opened there.
     void turningKeepsWhatIsShown()
     {
-        std::optional<PhoneScreen> phone;
-        PHONE_SCREEN_OR_SKIP(phone, QSize(360, 740));
-        RuntimeScope scope;
-        const auto picture = [](const MainWindow& main) {
-            main.Calculate(QStringLiteral("749"));
-            main.Text1()->clearFocus(); // no caret in the picture
-            return main.window->grab().toImage();
+        PHONE_SCREEN_OR_SKIP(main.phone, QSize(360, 740));
+        const auto picture = [](const MainWindow& window) {
+            window.Calculate(QStringLiteral("749"));
+            window.Text1()->clearFocus(); // no caret in the picture
+            return window.window->grab().toImage();
         };
-        QImage turned;
-        {
-            MainWindow main;
-            main.Calculate(QStringLiteral("749"));
-            const auto shown = [&] {
-                QStringList texts{main.Text1()->text()};
-                for (const QLabel* label : main.window->findChildren<QLabel*>())
-                    texts << label->objectName() + u'=' + label->text();
-                for (const forms::ProgressBar* bar :
-                     main.window->findChildren<forms::ProgressBar*>())
-                    texts << bar->objectName() + u'=' + QString::number(bar->Value());
-                return texts;
-            };
-            const QStringList before = shown();
-            using A = Form1::Arrangement;
-            QCOMPARE(main.form.CurrentArrangement(), A::Upright);
-            for (const auto& [size, arrangement] : {std::pair{QSize(740, 360), A::Turned},
-                                                    {QSize(412, 915), A::Upright},
-                                                    {QSize(1024, 768), A::Designed}}) {
-                phone->Resize(size);
-                QCOMPARE(main.form.CurrentArrangement(), arrangement);
-                QCOMPARE(shown(), before);
-            }
-            turned = picture(main);
-            main.form.Unload();
+        main->Calculate(QStringLiteral("749"));
+        const auto shown = [&] {
+            QStringList texts{main->Text1()->text()};
+            for (const QLabel* label : main->window->findChildren<QLabel*>())
+                texts << label->objectName() + u'=' + label->text();
+            for (const forms::ProgressBar* bar : main->window->findChildren<forms::ProgressBar*>())
+                texts << bar->objectName() + u'=' + QString::number(bar->Value());
+            return texts;
+        };
+        const QStringList before = shown();
+        using A = Form1::Arrangement;
+        QCOMPARE(main->form.CurrentArrangement(), A::Upright);
+        for (const auto& [size, arrangement] : {std::pair{QSize(740, 360), A::Turned},
+                                                {QSize(412, 915), A::Upright},
+                                                {QSize(1024, 768), A::Designed}}) {
+            main.phone->Resize(size);
+            QCOMPARE(main->form.CurrentArrangement(), arrangement);
+            QCOMPARE(shown(), before);
         }
-        MainWindow fresh;
-        QCOMPARE(picture(fresh), turned);
+        const QImage turned = picture(*main);
+        main->form.Unload();
+        QCOMPARE(picture(MainWindow()), turned); // opened afresh where it fits
     }
 
     void menus()

@@ -6,10 +6,7 @@ debug log (LOG). The keys go to the X display as a player's do; what Orca
 spoke after each step's last key, up to the next key, is read from the log
 once Orca has ended (it writes the log in bursts), printed, and checked.
 
-usage: check_screen_reader.py BUILD_DIR
-       check_screen_reader.py --desktop TEXT KEY...
-           build/bottinaro: TEXT typed into the box, Tab to Calcola, then
-           each KEY (xdotool's names); DESKTOP says what each must bring."""
+usage: check_screen_reader.py BUILD_DIR | --desktop TEXT KEY..."""
 
 import datetime
 import os
@@ -46,14 +43,14 @@ STEPS = (
     ("About by the menu", ("Return", "F10", "Right", "Down"), "#Form1 [data-name=abt]", "Return",
      ("Informazioni su Bottinaro dialog", "MORGOLIN", "Copyright © Quarvendo", "OK push button")),
 )
-# The desktop program's steps, by the text typed and the keys pressed after
-# Tab: what Orca must say after each key, each exactly once. The focus goes
-# back to the box; the five bars' percents, in order, truncated.
+# The desktop program (build/bottinaro), by the text typed into the box and
+# the keys pressed after Tab to Calcola: what Orca must say after each key,
+# each exactly once. The focus goes back to the box; the bars' percents.
 DESKTOP = {
     ("749", ("space",)): (("749 selected Scalpi text",
                            "99 percent. 99 percent. 96 percent. 90 percent. 50 percent.", RESULT),),
 }
-SPOKEN = re.compile(r"^(\d\d):(\d\d):(\d\d\.\d+) - SPEECH OUTPUT: '(.*)' ?\{")
+SPOKEN = re.compile(r"^(\d\d:\d\d:\d\d\.\d+) - SPEECH OUTPUT: '(.*)' ?\{")
 PRESSED = []  # the moment of every key (time.time()), in order
 
 
@@ -82,91 +79,64 @@ def stop_orca():
 
 
 def spoken(start):
-    """What Orca said, each with its moment as time.time() gives it. The log
-    has clock times alone: on the day the check started, or, half a day off
-    the start, on the day after (past midnight) or before."""
-    midnight = datetime.datetime.fromtimestamp(start).replace(hour=0, minute=0, second=0, microsecond=0)
-    said = []
+    """What Orca said, at time.time()'s moments: the log's clock times on the
+    start's day or, half a day off the start, past midnight (or before)."""
+    day, said = datetime.datetime.fromtimestamp(start).date(), []
     with open(os.environ["LOG"], errors="replace") as log:
-        for hours, minutes, seconds, words in (m.groups() for m in map(SPOKEN.match, log) if m):
-            at = (midnight + datetime.timedelta(hours=int(hours), minutes=int(minutes),
-                                                seconds=float(seconds))).timestamp()
-            at += 86400 if at < start - 43200 else -86400 if at > start + 43200 else 0
-            said.append((words, at))
+        for m in filter(None, map(SPOKEN.match, log)):
+            at = datetime.datetime.combine(day, datetime.time.fromisoformat(m[1])).timestamp()
+            said.append((m[2], at + (86400 if at < start - 43200 else -86400 if at > start + 43200 else 0)))
     return said
 
 
-def check(heard, start):
-    """Each step's words, printed; a failure for each expected phrase not said once."""
-    said, failures = spoken(start), []
+def main():
+    start, heard, failures, desktop = time.time(), [], [], sys.argv[1] == "--desktop"
+    if desktop:
+        text, keys = sys.argv[2], tuple(sys.argv[3:])
+        if (text, keys) not in DESKTOP:
+            failures.append(f"nothing is expected of {text} then {' '.join(keys)}: add it to DESKTOP")
+        expected = DESKTOP.get((text, keys), [()] * len(keys))
+        steps = [(f"{text}, {key}", (*text, "Tab") if i == 0 else (), None, key, expected[i])
+                 for i, key in enumerate(keys)]
+        app = subprocess.Popen(["build/bottinaro"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        stop = (app.terminate,)
+    else:
+        steps, server = STEPS, serve.start(os.path.join(sys.argv[1], "site"))
+        browser = chromium(headless=False, extra=("--force-renderer-accessibility",))
+        browser.set_page_load_timeout(30)
+        stop = (browser.quit, server.shutdown)
+    try:
+        if desktop:
+            time.sleep(3)
+        else:
+            browser.get(f"http://127.0.0.1:{server.server_port}/")
+            wait(browser, "the module", "return 'ready' in document.documentElement.dataset", 60)
+        search = ("--name", "^Bottinaro$") if desktop else ("--class", "chromium")
+        window = subprocess.run(["xdotool", "search", "--onlyvisible", *search], timeout=10,
+                                capture_output=True, text=True, check=True).stdout.split()[-1]
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], check=True, timeout=10)
+        time.sleep(2)
+        for name, keys, focus, key, expected in steps:
+            for k in keys:
+                press(k)
+            if focus:
+                wait(browser, f"the focus on {focus} before {name}",
+                     f"return document.activeElement.matches({focus!r})", 5)
+            press(key, settle=3)
+            heard.append((name, PRESSED[-1], expected))
+    except (Failure, subprocess.SubprocessError) as failure:
+        failures.append(str(failure))
+    finally:
+        for end in stop:
+            end()
+        stop_orca()
+    said = spoken(start)
     for name, at, expected in heard:
         end = min((p for p in PRESSED if p > at), default=float("inf"))
         words = " ".join(w for w, t in said if at <= t < end)
         print(f"{name}: {words}")
         failures += [f"{name}: {w!r} said {words.count(w)} times" for w in expected if words.count(w) != 1]
-    return failures
-
-
-def desktop(text, keys):
-    expected = DESKTOP.get((text, tuple(keys)))
-    start, heard, failures = time.time(), [], []
-    app = subprocess.Popen(["build/bottinaro"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        time.sleep(3)
-        window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Bottinaro$"], timeout=10,
-                                capture_output=True, text=True).stdout.split()
-        if not window:
-            raise Failure("no window named Bottinaro")
-        subprocess.run(["xdotool", "windowactivate", "--sync", window[-1]], check=True, timeout=10)
-        time.sleep(2)
-        PRESSED.append(time.time())
-        subprocess.run(["xdotool", "type", "--delay", "150", text], check=True, timeout=30)
-        press("Tab", settle=2)
-        for i, key in enumerate(keys):
-            press(key, settle=3)
-            heard.append((f"{text}, {key}", PRESSED[-1], expected[i] if expected else ()))
-    except Failure as failure:
-        failures.append(str(failure))
-    finally:
-        app.terminate()
-        app.wait(10)
-        stop_orca()
-    failures += check(heard, start)
-    if not expected:
-        failures.append(f"nothing is expected of {text} then {' '.join(keys)}: add it to DESKTOP")
-    return report("Orca on the desktop", failures)
-
-
-def main():
-    if sys.argv[1] == "--desktop":
-        return desktop(sys.argv[2], sys.argv[3:])
-    start = time.time()
-    server = serve.start(os.path.join(sys.argv[1], "site"))
-    browser = chromium(headless=False, extra=("--force-renderer-accessibility",))
-    failures, heard = [], []
-    browser.set_page_load_timeout(30)
-    try:
-        browser.get(f"http://127.0.0.1:{server.server_port}/")
-        wait(browser, "the module", "return 'ready' in document.documentElement.dataset", 60)
-        window = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "chromium"], timeout=10,
-                                capture_output=True, text=True, check=True).stdout.split()[-1]
-        subprocess.run(["xdotool", "windowactivate", "--sync", window], check=True, timeout=10)
-        time.sleep(2)
-        for name, keys, focus, key, expected in STEPS:
-            for k in keys:
-                press(k)
-            wait(browser, f"the focus on {focus} before {name}",
-                 f"return document.activeElement.matches({focus!r})", 5)
-            press(key, settle=3)
-            heard.append((name, PRESSED[-1], expected))
-    except Failure as failure:
-        failures.append(str(failure))
-    finally:
-        browser.quit()
-        server.shutdown()
-        stop_orca()
-    failures += check(heard, start)
-    return report("Orca on the page", failures)
+    return report("Orca on the desktop" if desktop else "Orca on the page", failures)
 
 
 if __name__ == "__main__":
