@@ -109,9 +109,8 @@ class Window:
             if control.kind == "PictureBox" and not control.pixmap and self.icon:
                 control.pixmap = "app.ico"
         if self.main:
-            right = max(c.rect[0] + c.rect[2] for c in self.controls)
-            bottom = max(c.rect[1] + c.rect[3] for c in self.controls)
-            self.size = (right + 8, bottom + 7)
+            size = central.find("property[@name='minimumSize']/size")
+            self.size = (int(size.find("width").text), int(size.find("height").text))
         else:
             self.size = geometry(top)[2:]
         self.menus = []
@@ -125,7 +124,6 @@ class Window:
             self.menus.append((menu.get("name"), prop(menu, "title"), items))
         tabs = [t.text for t in root.findall("tabstops/tabstop")]
         self.tab_order = tabs or [c.name for c in self.controls if c.kind == "QPushButton" or c.focusable]
-        self.size = (self.size[0], self.size[1])
 
     def control(self, name):
         return next(c for c in self.controls if c.name == name)

@@ -75,7 +75,7 @@ bench)
                 base_qt=$("$baseline/src/tools/build-qt-wasm.sh" | tail -n 1)
                 EMSDK=$base_qt/emsdk "$base_qt/bin/qt-cmake" -S "$baseline/src" -B "$baseline/build" -G Ninja \
                     -DCMAKE_BUILD_TYPE=Release -DQT_HOST_PATH=/usr -DBUILD_TESTING=OFF \
-                    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+                    -DQT_HOST_PATH_CMAKE_DIR="$(qmake6 -query QT_INSTALL_LIBS)/cmake"
                 EMSDK=$base_qt/emsdk cmake --build "$baseline/build" -j2 --target bottinaro
             else
                 emcmake cmake -S "$baseline/src" -B "$baseline/build" -G Ninja -DCMAKE_BUILD_TYPE=Release
