@@ -11,7 +11,6 @@ CHANGES.json holds what the module answers to the windows' build and load
 and the service worker at the top, everything the page runs in a folder
 named after a digest of it all, so that a page never mixes two builds."""
 
-import base64
 import gzip
 import hashlib
 import html
@@ -417,6 +416,7 @@ def main():
              .replace("@DESIGNED_PX@", str(px["DesignedFontPixels"]))
              .replace("@FINGER_PX@", str(px["FingerFontPixels"]))
              .replace("@TARGET_PX@", str(px["FingerTarget"]))
+             .replace("@TITLE_BAR@", str(TITLE_BAR)).replace("@MENU_BAR@", str(MENU_BAR))
              .replace("@DESK_WIDTH@", str(width + 2 * FRAME))
              .replace("@DESK_HEIGHT@", str(height + TITLE_BAR + MENU_BAR + 2 * FRAME)))
     page = (template.replace("@STYLE@", style).replace("@WINDOWS@", markup)
