@@ -41,6 +41,9 @@ import urllib.request
 
 from PIL import Image, ImageChops
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+import serve as serve_py  # noqa: E402
+
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))
 PHONE = {"offline": False, "latency": 170, "downloadThroughput": 9e6 / 8, "uploadThroughput": 2e6 / 8}
 SLOWER = 4
@@ -71,12 +74,10 @@ class Counted:
         return getattr(self.raw, name)
 
 
-class Handler(http.server.SimpleHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"  # connections kept open, as a host does
-    encodings = (("br", ".br"), ("gzip", ".gz"))
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
-                      ".js": "text/javascript", ".mjs": "text/javascript", ".html": "text/html; charset=utf-8",
-                      ".webmanifest": "application/manifest+json", ".woff2": "font/woff2"}
+class Handler(serve_py.Handler):
+    """The tests' static host, its connections kept open as a host's are,
+    counting what each response sends."""
+    protocol_version = "HTTP/1.1"
 
     def setup(self):
         super().setup()
@@ -87,25 +88,6 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         super().handle_one_request()
         if self.wfile.count:
             self.server.sent.append((time.monotonic(), urllib.parse.urlsplit(self.path).path, self.wfile.count))
-
-    def send_head(self):
-        path = self.translate_path(self.path)
-        if os.path.isdir(path):
-            path = os.path.join(path, "index.html")
-        accepted = [e.split(";")[0].strip() for e in self.headers.get("Accept-Encoding", "").split(",")]
-        for encoding, suffix in self.encodings:
-            if encoding in accepted and os.path.isfile(path + suffix):
-                self.send_response(200)
-                self.send_header("Content-Type", self.guess_type(path))
-                self.send_header("Content-Encoding", encoding)
-                self.send_header("Content-Length", str(os.path.getsize(path + suffix)))
-                self.send_header("Vary", "Accept-Encoding")
-                self.end_headers()
-                return open(path + suffix, "rb")
-        return super().send_head()
-
-    def log_message(self, *args):
-        pass
 
 
 def serve(folder, encodings=Handler.encodings):

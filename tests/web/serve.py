@@ -17,7 +17,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     encodings = (("br", ".br"), ("gzip", ".gz"))
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
                       ".js": "text/javascript", ".html": "text/html; charset=utf-8",
-                      ".webmanifest": "application/manifest+json"}
+                      ".webmanifest": "application/manifest+json", ".woff2": "font/woff2"}
     requests = None
 
     def send_head(self):
