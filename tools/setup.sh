@@ -10,7 +10,7 @@
 
 packages=(
     cmake g++ make pkgconf
-    clang libclang-rt-14-dev       # the sanitized pass of test.sh builds with Clang and its runtime
+    clang libclang-rt-dev          # the sanitized pass of test.sh builds with Clang and its runtime
     qt6-base-dev qt6-base-dev-tools
     qt6-base-private-dev           # the tests' phone screen, through Qt's platform interface
     qt6-translations-l10n          # Qt's own texts in Italian, built into the program
