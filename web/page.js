@@ -129,6 +129,9 @@ function fit(dialog) {
     dialog.style.zoom = scale;
 }
 
+// Where the focus goes back to as each open window closes.
+const openers = new Map();
+
 function show(name) {
   const dialog = document.getElementById(name);
   const opener = document.activeElement;
@@ -154,27 +157,42 @@ function show(name) {
         dialog.setAttribute("role", dialog.dataset.role);
     }, 150);
   });
-  dialog.addEventListener("close", () => {
-    if (dialog.dataset.role)
-      dialog.removeAttribute("role");
-    hush();
-    opener.focus();
-    // Chromium hands a box focused this way no typed key until its
-    // selection is set again.
-    if (opener.setSelectionRange)
-      opener.setSelectionRange(opener.selectionStart, opener.selectionEnd, opener.selectionDirection);
-  }, { once: true });
+  openers.set(dialog, opener);
+}
+
+// A window closes and, in the same moment, the focus is back on its opener:
+// the dialog's close event comes a task later, after the player may have
+// acted.
+function shut(dialog) {
+  dialog.close();
+  const opener = openers.get(dialog);
+  if (!opener)
+    return;
+  openers.delete(dialog);
+  if (dialog.dataset.role)
+    dialog.removeAttribute("role");
+  hush();
+  opener.focus();
+  // Chromium hands a box focused this way no typed key until its
+  // selection is set again.
+  if (opener.setSelectionRange)
+    opener.setSelectionRange(opener.selectionStart, opener.selectionEnd, opener.selectionDirection);
 }
 
 for (const dialog of document.querySelectorAll("dialog")) {
-  dialog.querySelector(".titlebar .close").addEventListener("click", () => dialog.close());
+  dialog.querySelector(".titlebar .close").addEventListener("click", () => shut(dialog));
+  // Esc closes it the same way.
+  dialog.addEventListener("cancel", (event) => {
+    event.preventDefault();
+    shut(dialog);
+  });
   addEventListener("resize", () => dialog.open && fit(dialog));
 }
 // About closes on Enter too, as its OK is the default button.
 document.getElementById("frmAbout").addEventListener("keydown", (event) => {
   if (event.key === "Enter" && !event.target.matches("button")) {
     event.preventDefault();
-    document.getElementById("frmAbout").close();
+    shut(document.getElementById("frmAbout"));
   }
 });
 
@@ -189,7 +207,7 @@ function end(notice = "ended") {
 const box = element("Form1.Text1");
 const calculate = () => handler("Command1_Click", box.value);
 const summary = () => show("Form2");
-const close = (name) => () => document.getElementById(name).close();
+const close = (name) => () => shut(document.getElementById(name));
 const handlers = {
   "Form1.Command1": calculate,
   "Form1.Command2": summary,
