@@ -44,8 +44,16 @@ foreach(field "Package: bottinaro" "Version: ${VERSION}" "Architecture: ${arch}"
         message(FATAL_ERROR "control lacks '${field}':\n${control}")
     endif()
 endforeach()
-# Library dependencies are worked out from the executable.
-foreach(library libqt6widgets6 libqt6gui6 libqt6core6 libc6)
+# Library dependencies are worked out from the executable, under each
+# release's names: Debian 13 renamed Qt's core for the 64-bit time_t.
+set(libraries_bookworm libqt6widgets6 libqt6gui6 libqt6core6 libc6)
+set(libraries_trixie libqt6widgets6 libqt6gui6 libqt6core6t64 libc6)
+file(STRINGS /etc/os-release release REGEX "^VERSION_CODENAME=")
+string(REPLACE "VERSION_CODENAME=" "" release "${release}")
+if(NOT DEFINED libraries_${release})
+    message(FATAL_ERROR "no library package names for the release '${release}': add them here")
+endif()
+foreach(library IN LISTS libraries_${release})
     if(NOT control MATCHES "Depends:[^\n]*${library} \\(>=")
         message(FATAL_ERROR "Depends lacks ${library}:\n${control}")
     endif()
