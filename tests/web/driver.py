@@ -7,6 +7,7 @@ control the element of its data-name. Input is real input (WebDriver
 actions, CDP touch), never a click made in JavaScript."""
 
 import base64
+import inspect
 import json
 import os
 import socket
@@ -82,7 +83,12 @@ def webkit(display):
     options.add_argument("--automation")
     options.add_argument("--geometry=1024x768")
     os.environ["DISPLAY"] = display  # WebKitWebDriver starts MiniBrowser with its own environment
-    browser = webdriver.WebKitGTK(executable_path="/usr/bin/WebKitWebDriver", options=options)
+    driver = "/usr/bin/WebKitWebDriver"
+    if "service" in inspect.signature(webdriver.WebKitGTK).parameters:  # Selenium 4.10 and later
+        from selenium.webdriver.webkitgtk.service import Service as WebKitService
+        browser = webdriver.WebKitGTK(service=WebKitService(driver), options=options)
+    else:
+        browser = webdriver.WebKitGTK(executable_path=driver, options=options)
     browser.set_page_load_timeout(30)
     return browser
 
