@@ -16,7 +16,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/install_missing.sh
-install_missing orca xvfb dbus at-spi2-core xdotool openbox speech-dispatcher speech-dispatcher-espeak-ng
+packages=(orca xvfb dbus at-spi2-core xdotool openbox speech-dispatcher speech-dispatcher-espeak-ng
+    python3-selenium) # the check's driver, for the desktop too
+[ "${1:-}" = --page ] && packages+=(chromium chromium-driver)
+install_missing "${packages[@]}"
 if [ "${1:-}" = --page ]; then
     run=(timeout -k 5 150 /usr/bin/python3 tests/web/check_screen_reader.py "$(cd "$2" && pwd)")
 else
@@ -29,10 +32,12 @@ work=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display") LOG=$work/orca.log
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+display=$(cat "$work/display")
+[ -n "$display" ] || { echo "Xvfb gave no display within 10 s" >&2; exit 1; }
+export DISPLAY=:$display LOG=$work/orca.log
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
-mkdir -p -m 700 "$XDG_CONFIG_HOME/speech-dispatcher" "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_CONFIG_HOME/speech-dispatcher" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cat >"$XDG_CONFIG_HOME/speech-dispatcher/speechd.conf" <<'EOF'
 AudioOutputMethod "alsa"
 AudioALSADevice "null"
