@@ -58,7 +58,7 @@ void StoredLayout::Apply(qreal scale, const QHash<QString, QRect>& moved, QSize 
 namespace {
 
 // The frame around the window's client area, known once the window is shown
-// (asked before, a browser's platform would make a window of its own).
+// (asked before, some platforms would make a window of their own).
 QMargins Frame(QWidget* window)
 {
     return window->windowHandle() ? window->windowHandle()->frameMargins() : QMargins();

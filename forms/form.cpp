@@ -33,9 +33,6 @@ QFont DialogFont()
     // Tahoma runs wider than the boxes (the summary's widest counts leave the
     // window); at 7.5 pt it fits them as DejaVu Sans does.
     font.setFamily(QStringLiteral("Tahoma"));
-#elif defined(Q_OS_WASM)
-    // The one face the web build carries; Qt's default there is one it leaves out.
-    font.setFamily(QStringLiteral("DejaVu Sans"));
 #endif
     font.setPointSizeF(7.5);
     return font;
@@ -99,7 +96,7 @@ void Form::Show(int modal, Form* owner)
     if (owner && owner != this && owner->IsLoaded() && window->parentWidget() != owner->Window())
         window->setParent(owner->Window(), window->windowFlags());
     // setVisible rather than show(), which takes the platform's default state
-    // (full screen in a browser): a window is shown as it is laid out. Then
+    // (full screen on some): a window is shown as it is laid out. Then
     // laid out again, now that the frame around it is known, and kept on the
     // screen: over its owner as designed, or where the owner is larger than
     // the screen (a phone), in the middle of the screen.

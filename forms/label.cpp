@@ -17,8 +17,7 @@ Label::Label(QWidget* parent) : QLabel(parent)
 QString Label::DisplayText() const
 {
     // A run of two or more blanks breaks the line. By hand: it runs for every
-    // label at every paint, and a regular expression took a tenth of a
-    // second of the web page's start.
+    // label at every paint.
     const QString caption = text();
     if (!caption.contains(QLatin1String("  ")))
         return caption;

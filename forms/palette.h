@@ -7,7 +7,7 @@
 namespace forms {
 
 // A dark scheme of the kind a desktop hands Qt (Adwaita's dark colours): the
-// one a browser in dark mode gets, and the one the contrast is measured on.
+// one the contrast is measured on.
 QPalette DarkPalette();
 
 } // namespace forms

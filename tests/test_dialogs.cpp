@@ -524,7 +524,7 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QSize, screen);
         QFETCH(int, font);
-        PHONE_SCREEN_OR_SKIP(main.phone, screen);
+        PhoneScreenFor(main.phone, screen);
         // The widest counts there are.
         CollectionTally& tally = main->form.Tally();
         tally.sca = tally.maz = tally.cin = tally.lib = tally.ane = -32768;

@@ -17,30 +17,15 @@
 
 class PhoneScreen {
 public:
-    // Qt's platform for the browser takes only screens of its own; there the
-    // page check turns real phones.
-    static constexpr bool kSupported =
-#ifdef Q_OS_WASM
-        false;
-#else
-        true;
-#endif
-
     explicit PhoneScreen(QSize size) : screen_(new Platform(size))
     {
         QWindowSystemInterface::handleScreenAdded(screen_, true);
     }
-    ~PhoneScreen()
-    {
-        QWindowSystemInterface::handleScreenRemoved(screen_);
-    }
+    ~PhoneScreen() { QWindowSystemInterface::handleScreenRemoved(screen_); }
     PhoneScreen(const PhoneScreen&) = delete;
     PhoneScreen& operator=(const PhoneScreen&) = delete;
 
-    QScreen* Screen() const
-    {
-        return screen_->screen();
-    }
+    QScreen* Screen() const { return screen_->screen(); }
 
     // The phone turned, or another phone: the screen takes SIZE.
     void Resize(QSize size)
@@ -61,13 +46,9 @@ private:
     Platform* screen_;
 };
 
-// The phone a data row asks for into PHONE (a std::optional; none for an
-// invalid size); skips the row where the platform takes no screen of ours.
-#define PHONE_SCREEN_OR_SKIP(phone, size)                                                          \
-    do {                                                                                           \
-        if ((size).isValid()) {                                                                    \
-            if (!PhoneScreen::kSupported)                                                          \
-                QSKIP("the platform takes no screen of ours");                                     \
-            (phone).emplace(size);                                                                 \
-        }                                                                                          \
-    } while (false)
+// The phone a data row asks for into PHONE (none for an invalid size).
+inline void PhoneScreenFor(std::optional<PhoneScreen>& phone, QSize size)
+{
+    if (size.isValid())
+        phone.emplace(size);
+}
