@@ -53,6 +53,11 @@ serve)
     exec /usr/bin/python3 tests/web/serve.py "$build_dir/site" 8132
     ;;
 test)
+    # The checks compare with the native build's answers and pictures.
+    native=(build/tests/web/web_rules "${DESKTOP_SCREENSHOTS:-build/screenshots}/form1-750.png")
+    for file in "${native[@]}"; do
+        [ -e "$file" ] || { echo "$file is missing: run ./test.sh first" >&2; exit 1; }
+    done
     failed=0
     node tests/web/check_rules.mjs "$build_dir/bottinaro.wasm" build/tests/web/web_rules || failed=1
     /usr/bin/python3 tests/web/check_page.py "$build_dir/site" "${DESKTOP_SCREENSHOTS:-build/screenshots}" || failed=1

@@ -34,10 +34,20 @@ CollectionTally tally;
 std::string changes;
 char16_t* input = nullptr;
 
+// A JSON string: control characters too are escaped, or the page could
+// not read the answer.
 void Quoted(const std::string& text)
 {
+    static constexpr char kHex[] = "0123456789abcdef";
     changes += '"';
     for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20) {
+            changes += "\\u00";
+            changes += kHex[byte >> 4];
+            changes += kHex[byte & 15];
+            continue;
+        }
         if (c == '"' || c == '\\')
             changes += '\\';
         changes += c;
