@@ -287,15 +287,17 @@ def window_html(window, pictures, build, icon):
     title_id = f"{window.name}-title"
     title_bar = (f'<div class="titlebar">'
                  + (f'<img class="icon" src="{build}/{icon}" width="16" height="16" alt="">' if icon else "")
-                 + f'<span class="title" id="{title_id}">{esc(window.title)}</span>'
+                 # The main window's title is the page's heading.
+                 + (f'<h1 class="title" id="{title_id}">{esc(window.title)}</h1>' if window.main
+                    else f'<span class="title" id="{title_id}">{esc(window.title)}</span>')
                  # The keyboard never reaches it and a screen reader has Esc.
                  + '<button type="button" class="close" tabindex="-1" aria-hidden="true"></button>'
                  + "</div>")
     client = f'<div class="client" style="--width: {width}px; --height: {height}px">{controls}</div>'
     if window.main:
-        return (f'<section id="{window.name}" class="window main" aria-labelledby="{title_id}" '
+        return (f'<main id="{window.name}" class="window main" aria-labelledby="{title_id}" '
                 f'style="--rows: {window.rows["up"]}; --turned-rows: {window.rows["turned"]}">'
-                f'{title_bar}{menu_html(window)}{client}</section>')
+                f'{title_bar}{menu_html(window)}{client}</main>')
     # A screen reader says a window's texts as it opens, as on the desktop.
     texts = " ".join(f"{window.name}-{c.name}" for c in window.controls
                      if c.kind in ("Label", "QLabel") and not c.pixmap)

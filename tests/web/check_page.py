@@ -233,6 +233,7 @@ def desk(page, shots, desktop):
     expected = {("textbox", "Scalpi"): ("value", "100"), ("button", "Calcola"): ("disabled", True),
                 ("button", "Riepilogo"): ("disabled", None), ("menubar", "Menu"): ("value", None),
                 ("menuitem", "Controlli"): ("value", None), ("menuitem", "?"): ("value", None),
+                ("main", "Bottinaro"): ("value", None), ("heading", "Bottinaro"): ("level", 1),
                 **{("progressbar", f"{b}, 0–{t}"): ("value", n) for b, t, n in zip(BANDS, TOPS, RESULTS["100"][0])},
                 ("StaticText", f"{BANDS[0]}, differenza dal traguardo: -650"): ("value", None)}
     page.check("the accessibility tree after 100", {k: (p, n.get(p) if (n := node(tree, *k)) else "missing")
