@@ -19,6 +19,7 @@ packages=(
     desktop-file-utils appstream   # validate the desktop entry and metadata
     dpkg-dev file                  # cpack's package dependencies
     lintian appstream-compose      # check the package as a distribution would
+    librsvg2-common                # compose reads the SVG icon (Debian 13)
     man-db groff-base              # check the manual pages
 )
 
