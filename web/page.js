@@ -163,7 +163,7 @@ function show(name) {
 // A window closes and, in the same moment, the focus is back on its opener:
 // the dialog's close event comes a task later, after the player may have
 // acted.
-function shut(dialog) {
+function closeWindow(dialog) {
   dialog.close();
   const opener = openers.get(dialog);
   if (!opener)
@@ -180,11 +180,11 @@ function shut(dialog) {
 }
 
 for (const dialog of document.querySelectorAll("dialog")) {
-  dialog.querySelector(".titlebar .close").addEventListener("click", () => shut(dialog));
+  dialog.querySelector(".titlebar .close").addEventListener("click", () => closeWindow(dialog));
   // Esc closes it the same way.
   dialog.addEventListener("cancel", (event) => {
     event.preventDefault();
-    shut(dialog);
+    closeWindow(dialog);
   });
   addEventListener("resize", () => dialog.open && fit(dialog));
 }
@@ -192,7 +192,7 @@ for (const dialog of document.querySelectorAll("dialog")) {
 document.getElementById("frmAbout").addEventListener("keydown", (event) => {
   if (event.key === "Enter" && !event.target.matches("button")) {
     event.preventDefault();
-    shut(document.getElementById("frmAbout"));
+    closeWindow(document.getElementById("frmAbout"));
   }
 });
 
@@ -207,7 +207,7 @@ function end(notice = "ended") {
 const box = element("Form1.Text1");
 const calculate = () => handler("Command1_Click", box.value);
 const summary = () => show("Form2");
-const close = (name) => () => shut(document.getElementById(name));
+const close = (name) => () => closeWindow(document.getElementById(name));
 const handlers = {
   "Form1.Command1": calculate,
   "Form1.Command2": summary,
