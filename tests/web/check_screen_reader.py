@@ -23,26 +23,54 @@ from driver import Failure, chromium, report  # noqa: E402
 ERROR = "Il numero massimo di scalpi collezionabile è 750"
 RESULT = ("Scalpi di Moon Tug: 749, Mazze di Skraugbashor: 149, Cinture della forza Skraug: 29, "
           "Libri del collezionista: 9, Anelli del Leone: 1")
-SUMMARY = ("dialog Scalpi di Moon Tug: 749 Mazze di Skraugbashor: 149 Cinture di forza Skraug: 29 "
+SUMMARY = ("Scalpi di Moon Tug: 749 Mazze di Skraugbashor: 149 Cinture di forza Skraug: 29 "
            "Libri del Collezionista: 9 Anelli del Leone: 1")
 CALCOLA = "#Form1 [data-name=Command1]"
-# Each step: its name, the keys that lead to it, where the focus must then
-# be, the key heard, and what Orca must say after it, each exactly once, as
-# the desktop program says it. The page starts in the box. Calcola is off
-# after a calculation, until the text changes: the focus goes back to the
-# box, its text selected. Orca leaves out a window's
-# title that is the name of the button that opened it ("Riepilogo").
-STEPS = (
-    ("749, Calcola", ("7", "4", "9", "Tab"), CALCOLA, "space", ("Scalpi entry 749 selected", RESULT)),
-    ("Riepilogo", ("Tab",), "#Form1 [data-name=Command2]", "space", (SUMMARY, "Chiudi push button")),
-    ("750, Calcola", ("space", "shift+Tab", "ctrl+a", "7", "5", "0", "Tab"), CALCOLA, "space",
-     ("Occhio di tigre dialog Dopo avere collezionato ben 750 scalpi", "SPADA DELLA POTENZA IN CRISTALLO",
-      "Chiudi push button")),
-    ("800, Calcola", ("space", "ctrl+a", "8", "0", "0", "Tab"), CALCOLA, "space",
-     ("Errore 380", ERROR, "OK push button")),
-    ("About by the menu", ("Return", "F10", "Right", "Down"), "#Form1 [data-name=abt]", "Return",
-     ("Informazioni su Bottinaro dialog", "MORGOLIN", "Copyright © Quarvendo", "OK push button")),
-)
+# What each Orca calls a role, by its major version (Debian 12 has 43,
+# Debian 13 has 48): the word after a window's title and after a button's
+# name, and whether it says a window's title that is the name of the button
+# that opened it ("Riepilogo").
+ROLES = {43: {"window": "dialog", "button": "push button", "opener's title": False},
+         48: {"window": "", "button": "button", "opener's title": True}}
+
+
+def page_steps(roles):
+    """Each step: its name, the keys that lead to it, where the focus must
+    then be, the key heard, and what Orca must say after it, each exactly
+    once, as the desktop program says it: a window's title, its texts in
+    order, then its button. The page starts in the box. Calcola is off after
+    a calculation, until the text changes: the focus goes back to the box,
+    its text selected."""
+    def window(title, *texts, button, opener=None):
+        said = title if roles["opener's title"] or title != opener else ""
+        return (" ".join(filter(None, (said, roles["window"], texts[0]))), *texts[1:],
+                f"{button} {roles['button']}.")
+
+    def whole(*words, **names):  # a window said in one breath
+        return (" ".join(window(*words, **names)),)
+    return (
+        ("749, Calcola", ("7", "4", "9", "Tab"), CALCOLA, "space", ("Scalpi entry 749 selected", RESULT)),
+        ("Riepilogo", ("Tab",), "#Form1 [data-name=Command2]", "space",
+         whole("Riepilogo", SUMMARY, button="Chiudi", opener="Riepilogo")),
+        ("750, Calcola", ("space", "shift+Tab", "ctrl+a", "7", "5", "0", "Tab"), CALCOLA, "space",
+         window("Occhio di tigre", "Dopo avere collezionato ben 750 scalpi", "SPADA DELLA POTENZA IN CRISTALLO",
+                button="Chiudi")),
+        ("800, Calcola", ("space", "ctrl+a", "8", "0", "0", "Tab"), CALCOLA, "space",
+         whole("Errore 380", ERROR, button="OK")),
+        ("About by the menu", ("Return", "F10", "Right", "Down"), "#Form1 [data-name=abt]", "Return",
+         window("Informazioni su Bottinaro", "Bottinaro", "MORGOLIN", "Copyright © Quarvendo", button="OK")),
+    )
+
+
+def orca_roles():
+    """The role words of the Orca installed."""
+    version = subprocess.run(["orca", "--version"], capture_output=True, text=True, timeout=30).stdout
+    major = int(re.search(r"(\d+)\.", version)[1])
+    if major not in ROLES:
+        raise Failure(f"Orca {major}'s role words are not known: add them to ROLES")
+    return ROLES[major]
+
+
 # The desktop program (build/bottinaro), by the text typed into the box and
 # the keys pressed after Tab to Calcola: what Orca must say after each key,
 # each exactly once. The focus goes back to the box; the bars' percents.
@@ -101,7 +129,7 @@ def main():
         app = subprocess.Popen(["build/bottinaro"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         stop = (app.terminate,)
     else:
-        steps, server = STEPS, serve.start(os.path.join(sys.argv[1], "site"))
+        steps, server = page_steps(orca_roles()), serve.start(os.path.join(sys.argv[1], "site"))
         browser = chromium(headless=False, extra=("--force-renderer-accessibility",))
         browser.set_page_load_timeout(30)
         stop = (browser.quit, server.shutdown)
