@@ -4,7 +4,7 @@
 # installed files name each other correctly, the binary's hardening, and,
 # when installed, what lintian and appstreamcli compose make of it.
 # Run with -DBUILD_DIR= -DSOURCE_DIR= -DVERSION= -DAPP_ID= -DMAINTAINER=
-# -DHOMEPAGE= -DLAYOUT_FONT= (the family the windows' layout is measured with).
+# -DHOMEPAGE= -DSUMMARY= -DLAYOUT_FONT= (the family the windows' layout is measured with).
 set(out ${BUILD_DIR}/package-check)
 file(REMOVE_RECURSE ${out})
 
@@ -38,7 +38,7 @@ execute_process(COMMAND dpkg-deb -f ${deb} OUTPUT_VARIABLE control)
 string(PREPEND control "\n")
 foreach(field "Package: bottinaro" "Version: ${VERSION}" "Architecture: ${arch}"
               "Maintainer: ${MAINTAINER}" "Homepage: ${HOMEPAGE}" "Section: utils"
-              "Description: calculator for the Moon Tug")
+              "Description: ${SUMMARY}")
     string(FIND "${control}" "\n${field}" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "control lacks '${field}':\n${control}")
