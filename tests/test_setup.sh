@@ -38,8 +38,8 @@ for case in "${cases[@]}"; do
         echo "FAIL $name: output does not say '$say' (or says '$not_say'):"; failures=$((failures + 1))
     fi
     if ((status)); then
-        for distribution in "Debian/Ubuntu: sudo apt install" "Fedora:        sudo dnf install" \
-            "Arch:          sudo pacman -S"; do
+        for distribution in "Debian/Ubuntu: sudo apt install cmake g++ make pkgconf qt6-base-dev" \
+            "Fedora:        sudo dnf install cmake gcc-c++" "Arch:          sudo pacman -S --needed cmake gcc"; do
             [[ $output == *"$distribution"* ]] || { echo "FAIL $name: no '$distribution'"; failures=$((failures + 1)); }
         done
     fi

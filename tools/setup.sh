@@ -8,13 +8,17 @@
 # when one is missing it names the packages to install and returns 1 before
 # anything is built.
 
+# What the program and its suite need, by system: the compiler and CMake,
+# Qt with its private headers (the tests' phone screen) and its own texts in
+# Italian (built into the program), and the font text is measured with.
+build_debian=(cmake g++ make pkgconf qt6-base-dev qt6-base-dev-tools qt6-base-private-dev
+    qt6-translations-l10n fonts-dejavu-core)
+build_fedora=(cmake gcc-c++ qt6-qtbase-devel qt6-qtbase-private-devel qt6-qttranslations dejavu-sans-fonts)
+build_arch=(cmake gcc qt6-base qt6-translations ttf-dejavu) # qt6-base holds the private headers
+# On Debian, the other checks' too.
 packages=(
-    cmake g++ make pkgconf
+    "${build_debian[@]}"
     clang libclang-rt-dev          # the sanitized pass of test.sh builds with Clang and its runtime
-    qt6-base-dev qt6-base-dev-tools
-    qt6-base-private-dev           # the tests' phone screen, through Qt's platform interface
-    qt6-translations-l10n          # Qt's own texts in Italian, built into the program
-    fonts-dejavu-core              # text measures the same everywhere
     binutils-mingw-w64-x86-64      # compiles the Windows resource script in a test
     desktop-file-utils appstream   # validate the desktop entry and metadata
     dpkg-dev file                  # cpack's package dependencies
@@ -57,9 +61,9 @@ else
         # Builtins only: on such a system PATH may hold little else.
         printf '%s\n' "Cannot build Bottinaro: missing ${missing_list%, }." \
             "This system has no apt, so nothing was installed. Install these packages:" \
-            "  Debian/Ubuntu: sudo apt install cmake g++ qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-translations-l10n fonts-dejavu-core" \
-            "  Fedora:        sudo dnf install cmake gcc-c++ qt6-qtbase-devel qt6-qtbase-private-devel qt6-qttranslations dejavu-sans-fonts" \
-            "  Arch:          sudo pacman -S --needed cmake gcc qt6-base qt6-translations ttf-dejavu" >&2
+            "  Debian/Ubuntu: sudo apt install ${build_debian[*]}" \
+            "  Fedora:        sudo dnf install ${build_fedora[*]}" \
+            "  Arch:          sudo pacman -S --needed ${build_arch[*]}" >&2
         return 1 2>/dev/null || exit 1
     fi
 fi
