@@ -59,11 +59,6 @@ private slots:
         const char* designCounts[]
             = {"Scalpi di Moon Tug: ", "Mazze di skraugbashor: ", "Cinture di forza Skraug: ",
                "Libri del collezionista: ", "Anelli del leone: "};
-        const char* scale[5][3] = {{"Label7", "Label2", "Label12"},
-                                   {"Label8", "Label3", "Label13"},
-                                   {"Label9", "Label4", "Label14"},
-                                   {"Label10", "Label5", "Label15"},
-                                   {"Label11", "Label6", "Label16"}};
         const char* scaleText[5][3] = {{"0", "375", "750"},
                                        {"0", "75", "150"},
                                        {"0", "15", "30"},
@@ -73,9 +68,10 @@ private slots:
             add(kCounts[k], 240, 1080 + 1200 * k, k < 2 ? 3375 : 3255, 255, designCounts[k]);
             add(kShortfalls[k], 5640, 1080 + 1200 * k, 1575, 255, "", right);
             add(kBars[k], 120, 1560 + 1200 * k, 7095, 255, "", none);
-            add(scale[k][0], 120, 1800 + 1200 * k, 255, 255, scaleText[k][0], left);
-            add(scale[k][1], 3480, 1800 + 1200 * k, 255, 255, scaleText[k][1], centre);
-            add(scale[k][2], 6960, 1800 + 1200 * k, 255, 255, scaleText[k][2],
+            const auto& scale = kBandNames[k].scale;
+            add(scale[0], 120, 1800 + 1200 * k, 255, 255, scaleText[k][0], left);
+            add(scale[1], 3480, 1800 + 1200 * k, 255, 255, scaleText[k][1], centre);
+            add(scale[2], 6960, 1800 + 1200 * k, 255, 255, scaleText[k][2],
                 k == 4 ? right : centre);
         }
         // Rules: x 120 up to (not including) 7200, one pixel high.

@@ -12,6 +12,7 @@
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
 #include "ui/main/form1.h"
+#include "ui/window_texts.h"
 
 #include <QAction>
 #include <QLabel>
@@ -90,13 +91,18 @@ struct MainWindow {
     }
 };
 
-// The five levels' controls, top to bottom, and the captions of the counts.
-inline const std::array<const char*, 5> kCounts
-    = {"LabelScalpi", "LabelMazze", "LabelCintole", "LabelLibri", "LabelAnelli"};
-inline const std::array<const char*, 5> kShortfalls
-    = {"RestoScalpi", "RestoMazze", "RestoCintole", "RestoLibri", "RestoAnelli"};
-inline const std::array<const char*, 5> kBars
-    = {"BarraScalpi", "BarraMazze", "BarraCintole", "BarraLibri", "BarraAnelli"};
+// The five levels' controls, top to bottom, by the names the windows use,
+// and the captions of the counts.
+template <const char* BandNames::*control> constexpr std::array<const char*, kTallyLevels> Column()
+{
+    std::array<const char*, kTallyLevels> names{};
+    for (int i = 0; i < kTallyLevels; ++i)
+        names[i] = kBandNames[i].*control;
+    return names;
+}
+inline constexpr auto kCounts = Column<&BandNames::count>();
+inline constexpr auto kShortfalls = Column<&BandNames::shortfall>();
+inline constexpr auto kBars = Column<&BandNames::bar>();
 inline const std::array<const char*, 5> kCaptions
     = {"Scalpi di Moon Tug: ", "Mazze di Skraugbashor: ", "Cinture della forza Skraug: ",
        "Libri del collezionista: ", "Anelli del Leone: "};

@@ -29,8 +29,12 @@ from driver import Failure, Page  # noqa: E402
 
 BANDS = ["Scalpi di Moon Tug", "Mazze di Skraugbashor", "Cinture della forza Skraug", "Libri del collezionista",
          "Anelli del Leone"]
-NAMES, TOPS = ["Scalpi", "Mazze", "Cintole", "Libri", "Anelli"], [750, 150, 30, 10, 2]
-SCALES = [(f"Label{7 + i}", f"Label{2 + i}", f"Label{12 + i}") for i in range(5)]  # each bar's marks
+TOPS = [750, 150, 30, 10, 2]
+# Each level's controls, by the names the windows give them: its count, bar
+# and shortfall, and the marks under the bar.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../ui/window_texts.h")) as header:
+    LEVELS = re.findall(r'\{"(\w+)", "(\w+)", "(\w+)", \{"(\w+)", "(\w+)", "(\w+)"\}\}', header.read())
+assert len(LEVELS) == len(TOPS), LEVELS
 # The summary in the desktop's own words.
 SUMMARY = ["Scalpi di Moon Tug", "Mazze di Skraugbashor", "Cinture di forza Skraug", "Libri del Collezionista",
            "Anelli del Leone"]
@@ -80,9 +84,9 @@ ON_PHONE = [("Form3", "750", "Form3.Command1"), ("Form2", "Form1.Command2", "For
 
 def counts_of(text):
     expected = {}
-    for band, name, top, count, short in zip(BANDS, NAMES, TOPS, *RESULTS[text]):
-        expected.update({f"Label{name}": (f"{band}: {count}", None), f"Resto{name}": (
-            str(short), f"{band}, differenza dal traguardo: {short}"), f"Barra{name}": (str(count), f"{band}, 0–{top}")})
+    for band, (label, bar, rest, *_), top, count, short in zip(BANDS, LEVELS, TOPS, *RESULTS[text]):
+        expected.update({label: (f"{band}: {count}", None), rest: (
+            str(short), f"{band}, differenza dal traguardo: {short}"), bar: (str(count), f"{band}, 0–{top}")})
     return expected
 
 
@@ -93,8 +97,8 @@ def sentence(text):
 def shown_counts(page):
     """Each band's count, shortfall and bar: its text or value, its name."""
     controls = page.window("Form1")["controls"]
-    return {k + n: (controls[k + n]["value" if k == "Barra" else "text"], controls[k + n]["name"])
-            for k in ("Label", "Resto", "Barra") for n in NAMES}
+    return {name: (controls[name]["value" if kind == 1 else "text"], controls[name]["name"])
+            for level in LEVELS for kind, name in enumerate(level[:3])}
 
 
 def summary(page):
@@ -204,8 +208,8 @@ def desk_windows(page, windows, picture=lambda window: None):
             page.check(f"{window} modal in the accessibility tree", (node(ax(page), *TITLES[window]) or {}).get(
                 "modal"), True)
         if window == "Form2":
-            page.check("the summary", summary(page), [f"{s}: {page.control('Form1', 'Label' + n)['text'].split()[-1]}"
-                                                      for s, n in zip(SUMMARY, NAMES)])
+            page.check("the summary", summary(page), [f"{s}: {page.control('Form1', level[0])['text'].split()[-1]}"
+                                                      for s, level in zip(SUMMARY, LEVELS)])
         picture(window)
         if "." in closing:  # behind a modal window a click does nothing
             page.click("Form1", "Text1")
@@ -317,8 +321,8 @@ def phone_layout(page, width, height):
     if upright:
         page.check(f"text under 14 px at {what}", [k for k, c in shown.items() if c["text"] and c["font"] < 14], [])
         page.check(f"targets under 44 px at {what}", [k for k in TARGETS if min(shown[k]["rect"][2:]) < 43.5], [])
-    for name, marks in zip(NAMES, SCALES):
-        count, bar, short = (shown[f"{kind}{name}"]["rect"] for kind in ("Label", "Barra", "Resto"))
+    for name, bar, rest, *marks in LEVELS:
+        count, bar, short = (shown[control]["rect"] for control in (name, bar, rest))
         if upright:
             page.check(f"{name}: count and shortfall above the bar, the bar above its marks at {what}", one_row(
                 count, short) and count[1] + count[3] <= bar[1] and bar[1] + bar[3] <= shown[marks[1]]["rect"][1])
