@@ -37,5 +37,6 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/site/index.html
     COMMAND ${BOTTINARO_PYTHON} ${PROJECT_SOURCE_DIR}/tools/make_page.py ${PROJECT_SOURCE_DIR}
             ${_module} ${_changes} ${PROJECT_BINARY_DIR}/site ${BOTTINARO_TITLE} it
     DEPENDS ${_changes} ${_page_sources} ${PROJECT_SOURCE_DIR}/tools/make_page.py
+            ${PROJECT_SOURCE_DIR}/forms/arrangement.h ${PROJECT_SOURCE_DIR}/forms/palette.cpp
     COMMENT "The site, from the windows' .ui files")
 add_custom_target(site ALL DEPENDS ${PROJECT_BINARY_DIR}/site/index.html)

@@ -285,7 +285,7 @@ def window_html(window, pictures, build, icon):
     controls = "".join(control_html(c, pictures, build) for c in (ordered if not window.main else window.controls))
     width, height = window.size
     title_id = f"{window.name}-title"
-    title_bar = (f'<div class="titlebar">'
+    title_bar = ('<div class="titlebar">'
                  + (f'<img class="icon" src="{build}/{icon}" width="16" height="16" alt="">' if icon else "")
                  # The main window's title is the page's heading.
                  + (f'<h1 class="title" id="{title_id}">{esc(window.title)}</h1>' if window.main
@@ -332,6 +332,28 @@ def sizes(source):
     text = open(os.path.join(source, "forms/arrangement.h")).read()
     return {name: int(re.search(rf"k{name} = (\d+);", text).group(1))
             for name in ("DesignedFontPixels", "FingerFontPixels", "FingerTarget")}
+
+
+def dark_palette(source):
+    """The desktop's dark palette (forms/palette.cpp), as the page's colours:
+    its own, and the shades Qt derives from the window's grey."""
+    text = open(os.path.join(source, "forms/palette.cpp")).read()
+
+    def colour(pattern):
+        return [int(c, 16) for c in re.search(pattern + r"\(0x(\w\w), 0x(\w\w), 0x(\w\w)\)", text).groups()]
+
+    def css(rgb):
+        return "#" + "".join(f"{c:02x}" for c in rgb)
+
+    window = colour(r"window")
+    assert len(set(window)) == 1, "the shades are worked out for a grey window"
+
+    def shade(factor):  # QColor::lighter(factor) or, below 100, darker(10000 / factor), in 16 bits
+        value = window[0] * 257 * factor // 100 if factor > 100 else window[0] * 257 * 100 // round(10000 / factor)
+        return css([(value - (value >> 8) + 0x80) >> 8] * 3)
+    return {"WINDOW": css(window), "TEXT": css(colour(r"text")), "BASE": css(colour(r"base")),
+            "HIGHLIGHT": css(colour(r"Highlight, QColor")), "DISABLED": css(colour(r"role, QColor")),
+            "LIGHT": shade(150), "MID": shade(100 / 1.3), "DARK": shade(50)}
 
 
 def line_spacing(pixels):
@@ -407,7 +429,10 @@ def main():
     digest = hashlib.sha256()
     for name in sorted(files):
         digest.update(name.encode() + b"\0" + files[name])
-    digest.update(template.encode() + style.encode() + json.dumps(changes).encode())
+    # The colours: the desktop's dark palette, and the light page's own.
+    colours = {f"@DARK_{name}@": value for name, value in dark_palette(source).items()}
+    colours["@PAGE@"] = re.search(r"--page: (#\w+)", style)[1]
+    digest.update(template.encode() + style.encode() + json.dumps([changes, colours]).encode())
     for path in WINDOWS:
         digest.update(open(os.path.join(source, path), "rb").read())
     build = digest.hexdigest()[:16]
@@ -421,8 +446,12 @@ def main():
              .replace("@TITLE_BAR@", str(TITLE_BAR)).replace("@MENU_BAR@", str(MENU_BAR))
              .replace("@DESK_WIDTH@", str(width + 2 * FRAME))
              .replace("@DESK_HEIGHT@", str(height + TITLE_BAR + MENU_BAR + 2 * FRAME)))
-    page = (template.replace("@STYLE@", style).replace("@WINDOWS@", markup)
-            .replace("@BUILD@", build).replace("@TITLE@", esc(title)).replace("@LANG@", lang))
+    def coloured(text):
+        for name, value in colours.items():
+            text = text.replace(name, value)
+        return text
+    page = coloured(template.replace("@STYLE@", style).replace("@WINDOWS@", markup)
+                    .replace("@BUILD@", build).replace("@TITLE@", esc(title)).replace("@LANG@", lang))
 
     if os.path.isdir(site):
         shutil.rmtree(site)
@@ -430,8 +459,8 @@ def main():
     for name, data in files.items():
         open(os.path.join(site, build, name), "wb").write(data)
     open(os.path.join(site, "index.html"), "w", encoding="utf-8").write(page)
-    for name in ("manifest.webmanifest",):
-        shutil.copy(os.path.join(source, "web", name), site)
+    manifest = open(os.path.join(source, "web/manifest.webmanifest"), encoding="utf-8").read()
+    open(os.path.join(site, "manifest.webmanifest"), "w", encoding="utf-8").write(coloured(manifest))
     shutil.copy(os.path.join(source, "assets/hicolor/scalable/bottinaro.svg"), os.path.join(site, "icon.svg"))
     for name in os.listdir(os.path.join(source, "assets/web")):
         shutil.copy(os.path.join(source, "assets/web", name), site)
