@@ -41,7 +41,7 @@ import urllib.request
 
 from PIL import Image, ImageChops
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "web"))
 import serve as serve_py  # noqa: E402
 
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the page working without a network: the whole site, one build of it,
 // in one cache of this copy of the page (its scope) named after the build.
-// The build writes its name and the files in (tools/make_page.py), so a
+// The build writes its name and the files in (web/make_page.py), so a
 // new build is a new worker, byte for byte, and the browser installs it
 // beside the old one.
 //

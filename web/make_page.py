@@ -7,7 +7,7 @@ at load time its first texts, and the identity in CMakeLists.txt its title.
     make_page.py SOURCE_DIR MODULE.wasm CHANGES.json SITE_DIR TITLE LANG
 
 CHANGES.json holds what the module answers to the windows' build and load
-(tools/module_changes.mjs). The site: index.html, the manifest, the icons
+(web/module_changes.mjs). The site: index.html, the manifest, the icons
 and the service worker at the top, everything the page runs in a folder
 named after a digest of it all, so that a page never mixes two builds."""
 

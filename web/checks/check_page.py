@@ -22,7 +22,8 @@ import time
 from PIL import Image, ImageChops, ImageFilter
 from selenium.webdriver.common.keys import Keys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [HERE, os.path.dirname(HERE)]  # the drivers, and the page's static host
 import driver  # noqa: E402
 import serve  # noqa: E402
 from driver import Failure, Page  # noqa: E402
@@ -32,7 +33,7 @@ BANDS = ["Scalpi di Moon Tug", "Mazze di Skraugbashor", "Cinture della forza Skr
 TOPS = [750, 150, 30, 10, 2]
 # Each level's controls, by the names the windows give them: its count, bar
 # and shortfall, and the marks under the bar.
-with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../ui/window_texts.h")) as header:
+with open(os.path.join(HERE, "../../ui/window_texts.h")) as header:
     LEVELS = re.findall(r'\{"(\w+)", "(\w+)", "(\w+)", \{"(\w+)", "(\w+)", "(\w+)"\}\}', header.read())
 assert len(LEVELS) == len(TOPS), LEVELS
 # The summary in the desktop's own words.

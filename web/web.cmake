@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The web page (tools/web.sh configures it with emcmake): the rules and
+# The web page (web/build.sh configures it with emcmake): the rules and
 # texts the desktop windows use, compiled by emscripten into a module with
 # no Qt, no iostream and no file system; the windows' markup made from the
-# .ui files (tools/make_page.py); the site in site/.
+# .ui files (web/make_page.py); the site in site/.
 
 # Small before fast: the module answers one click at a time.
 target_compile_options(bottinaro_options INTERFACE -Oz -flto)
@@ -27,16 +27,16 @@ find_program(BOTTINARO_PYTHON python3 HINTS /usr/bin NO_DEFAULT_PATH REQUIRED)
 set(_module $<TARGET_FILE:bottinaro_module>)
 set(_changes ${PROJECT_BINARY_DIR}/changes.json)
 add_custom_command(OUTPUT ${_changes}
-    COMMAND ${BOTTINARO_NODE} ${PROJECT_SOURCE_DIR}/tools/module_changes.mjs ${_module}
+    COMMAND ${BOTTINARO_NODE} ${PROJECT_SOURCE_DIR}/web/module_changes.mjs ${_module}
             Form1_Build frmAbout_Load > ${_changes}
-    DEPENDS bottinaro_module ${PROJECT_SOURCE_DIR}/tools/module_changes.mjs ${PROJECT_SOURCE_DIR}/web/module.js
+    DEPENDS bottinaro_module ${PROJECT_SOURCE_DIR}/web/module_changes.mjs ${PROJECT_SOURCE_DIR}/web/module.js
     COMMENT "The windows as the module builds and loads them")
-file(GLOB _page_sources ${PROJECT_SOURCE_DIR}/web/* ${PROJECT_SOURCE_DIR}/ui/*/*.ui
+file(GLOB _page_sources LIST_DIRECTORIES false ${PROJECT_SOURCE_DIR}/web/* ${PROJECT_SOURCE_DIR}/ui/*/*.ui
      ${PROJECT_SOURCE_DIR}/assets/* ${PROJECT_SOURCE_DIR}/assets/web/*)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/site/index.html
-    COMMAND ${BOTTINARO_PYTHON} ${PROJECT_SOURCE_DIR}/tools/make_page.py ${PROJECT_SOURCE_DIR}
+    COMMAND ${BOTTINARO_PYTHON} ${PROJECT_SOURCE_DIR}/web/make_page.py ${PROJECT_SOURCE_DIR}
             ${_module} ${_changes} ${PROJECT_BINARY_DIR}/site ${BOTTINARO_TITLE} it
-    DEPENDS ${_changes} ${_page_sources} ${PROJECT_SOURCE_DIR}/tools/make_page.py
+    DEPENDS ${_changes} ${_page_sources} ${PROJECT_SOURCE_DIR}/web/make_page.py
             ${PROJECT_SOURCE_DIR}/forms/arrangement.h ${PROJECT_SOURCE_DIR}/forms/palette.cpp
     COMMENT "The site, from the windows' .ui files")
 add_custom_target(site ALL DEPENDS ${PROJECT_BINARY_DIR}/site/index.html)

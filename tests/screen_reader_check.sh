@@ -5,12 +5,12 @@
 # its window is activated) and Orca writing a debug log; speech goes to
 # ALSA's null device (without a sound device speech-dispatcher stalls Orca
 # after a few utterances).
-#   tools/screen_reader_check.sh [TEXT [KEY...]]
+#   tests/screen_reader_check.sh [TEXT [KEY...]]
 #       the desktop program (build/bottinaro): types TEXT (749) into the
 #       box, Tab to "Calcola", presses each KEY (xdotool's names; space),
 #       prints what Orca spoke after each and fails when it misses a word
-#       (the DESKTOP table of tests/web/check_screen_reader.py).
-#   tools/screen_reader_check.sh --page BUILD_DIR
+#       (the DESKTOP table of tests/check_screen_reader.py).
+#   tests/screen_reader_check.sh --page BUILD_DIR
 #       the page in BUILD_DIR/site in Chromium: the STEPS of the same script.
 # Installs what is missing (Debian).
 set -euo pipefail
@@ -21,11 +21,11 @@ packages=(orca xvfb dbus at-spi2-core xdotool openbox speech-dispatcher speech-d
 [ "${1:-}" = --page ] && packages+=(chromium chromium-driver)
 install_missing "${packages[@]}"
 if [ "${1:-}" = --page ]; then
-    run=(timeout -k 5 150 /usr/bin/python3 tests/web/check_screen_reader.py "$(cd "$2" && pwd)")
+    run=(timeout -k 5 150 /usr/bin/python3 tests/check_screen_reader.py "$(cd "$2" && pwd)")
 else
     [ -x build/bottinaro ] || { echo "build/bottinaro is missing: run ./run.sh or ./test.sh first" >&2; exit 1; }
     keys=("${@:2}")
-    run=(timeout -k 5 120 /usr/bin/python3 tests/web/check_screen_reader.py --desktop "${1:-749}" "${keys[@]:-space}")
+    run=(timeout -k 5 120 /usr/bin/python3 tests/check_screen_reader.py --desktop "${1:-749}" "${keys[@]:-space}")
 fi
 
 work=$(mktemp -d)

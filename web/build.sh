@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds Bottinaro's web page (cmake/web.cmake) into build-web/, leaves the
+# Builds Bottinaro's web page (web/web.cmake) into build-web/, leaves the
 # static site in build-web/site/ and checks it.
-#   tools/web.sh            build, then the checks: the module's answers
+#   web/build.sh            build, then the checks: the module's answers
 #                           against the desktop's rules for every count, and
 #                           the page check (a desk, five phones light and
 #                           dark, offline, Chromium, Firefox and WebKitGTK),
 #                           and Orca reading the page in Chromium
-#   tools/web.sh --serve    build, then serve the site on
+#   web/build.sh --serve    build, then serve the site on
 #                           http://127.0.0.1:8132/ until Ctrl+C
-#   tools/web.sh --bench    build, then the load benchmark (bench/bench_page.py)
+#   web/build.sh --bench    build, then the load benchmark (bench/bench_page.py)
 #                           against the pages of BENCH_BASELINES (default
 #                           6f3cbdd, the last page made with Qt), each built
 #                           once from its own commit into build-web-baseline/
@@ -50,18 +50,18 @@ echo "Site: $build_dir/site/"
 case $mode in
 serve)
     echo "Serving Bottinaro on http://127.0.0.1:8132/ (Ctrl+C stops)"
-    exec /usr/bin/python3 tests/web/serve.py "$build_dir/site" 8132
+    exec /usr/bin/python3 web/serve.py "$build_dir/site" 8132
     ;;
 test)
     # The checks compare with the native build's answers and pictures.
-    native=(build/tests/web/web_rules "${DESKTOP_SCREENSHOTS:-build/screenshots}/form1-750.png")
+    native=(build/web/checks/web_rules "${DESKTOP_SCREENSHOTS:-build/screenshots}/form1-750.png")
     for file in "${native[@]}"; do
         [ -e "$file" ] || { echo "$file is missing: run ./test.sh first" >&2; exit 1; }
     done
     failed=0
-    node tests/web/check_rules.mjs "$build_dir/bottinaro.wasm" build/tests/web/web_rules || failed=1
-    /usr/bin/python3 tests/web/check_page.py "$build_dir/site" "${DESKTOP_SCREENSHOTS:-build/screenshots}" || failed=1
-    tools/screen_reader_check.sh --page "$build_dir" || failed=1
+    node web/checks/check_rules.mjs "$build_dir/bottinaro.wasm" build/web/checks/web_rules || failed=1
+    /usr/bin/python3 web/checks/check_page.py "$build_dir/site" "${DESKTOP_SCREENSHOTS:-build/screenshots}" || failed=1
+    tests/screen_reader_check.sh --page "$build_dir" || failed=1
     exit $failed
     ;;
 bench)

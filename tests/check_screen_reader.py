@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """What Orca says of the page in Chromium, or of the desktop program, the
-keyboard alone: run by tools/screen_reader_check.sh, which starts the X
+keyboard alone: run by tests/screen_reader_check.sh, which starts the X
 server, the session bus, a window manager and Orca (ORCA_PID) writing its
 debug log (LOG). The keys go to the X display as a player's do; what Orca
 spoke after each step's last key, up to the next key, is read from the log
@@ -16,7 +16,9 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+# The page's drivers and static host.
+WEB = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "web")
+sys.path[:0] = [os.path.join(WEB, "checks"), WEB]
 import serve  # noqa: E402
 from driver import Failure, chromium, report  # noqa: E402
 

@@ -6,7 +6,7 @@ Everything is drawn procedurally with the standard library only, so the
 pictures can be rebuilt anywhere and always come out byte-identical. The
 scenes are in drawing.py, the file writers in file_formats.py; this script
 says which picture goes into which file.
-Run from anywhere: python3 tools/make_assets.py
+Run from anywhere: python3 assets/generator/make_assets.py
 """
 
 import os
@@ -19,7 +19,7 @@ from drawing import (VGA16, FourColours, abacus_scene, blue_palette, brown_palet
                      sword_scene)
 from file_formats import bmp24_file, gif_file, ico_file, ico_image, png_rgba, svg_embossed_shape
 
-ASSETS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "assets")
+ASSETS = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # The 16-colour images keep to navy and teal on a black rim; the others use
 # deep blues. Only black, navy and teal of the VGA palette may be picked.

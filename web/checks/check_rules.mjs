@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The page's module against the same source built natively: every line the
-// native build prints (tests/web/rules.cpp) must be what the module answers.
+// native build prints (web/checks/rules.cpp) must be what the module answers.
 //   node check_rules.mjs bottinaro.wasm web_rules
 import { execFileSync } from "node:child_process";
 import { readFileSync } from "node:fs";
-import { instantiate } from "../../web/module.js";
+import { instantiate } from "../module.js";
 
 const [module, native] = process.argv.slice(2);
 const handlers = await instantiate(readFileSync(module));
