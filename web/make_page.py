@@ -318,11 +318,15 @@ def picture(source_path):
 
 
 def ico_image(path, side):
-    """One image of an icon file, as PNG."""
-    icon = Image.open(path)
-    icon.size = (side, side)
+    """The icon file's image of that side with the most colours, as PNG: the
+    one the desktop shows. Chosen here, as Pillow's own pick among images of
+    one size changed (11 takes app.ico's 1-bit image, 9 its 256-colour one)."""
+    icon = Image.open(path).ico
+    images = [icon.frame(i).convert("RGBA") for i in range(len(icon.entry))]
+    best = max((image for image in images if image.size == (side, side)),
+               key=lambda image: len(set(image.getdata())))
     out = io.BytesIO()
-    icon.convert("RGBA").save(out, "PNG", optimize=True)
+    best.save(out, "PNG", optimize=True)
     return out.getvalue()
 
 
