@@ -15,7 +15,7 @@
 
 #include "app/app.h"
 #include "tally/calculation.h"
-#include "ui/window_texts.h"
+#include "tally/window_texts.h"
 
 #include <cstdlib>
 #include <string>

@@ -11,7 +11,7 @@ target_link_options(bottinaro_options INTERFACE -Oz -flto)
 # Without C++ exceptions, so that libc++ and its ABI come without them (a
 # quarter of the module): nothing the module calls throws. The tally's
 # throwing operations are compiled as they are, and left out at the link.
-set_property(SOURCE web/module.cpp ui/window_texts.cpp tally/calculation.cpp APPEND PROPERTY
+set_property(SOURCE web/module.cpp tally/window_texts.cpp tally/calculation.cpp APPEND PROPERTY
              COMPILE_OPTIONS -fno-exceptions)
 add_executable(bottinaro_module web/module.cpp)
 target_link_libraries(bottinaro_module PRIVATE window_texts tally bottinaro_options)

@@ -8,11 +8,11 @@
 #include "tally_oracle.h"
 
 #include "forms/progress_bar.h"
+#include "tally/window_texts.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
 #include "ui/main/form1.h"
-#include "ui/window_texts.h"
 
 #include <QAction>
 #include <QLabel>

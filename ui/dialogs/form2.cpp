@@ -3,9 +3,9 @@
 #include "ui/dialogs/form2.h"
 
 #include "forms/label.h"
+#include "tally/window_texts.h"
 #include "ui/dialogs/tool_window.h"
 #include "ui/main/form1.h"
-#include "ui/window_texts.h"
 #include "ui_form2.h"
 
 Form2::Form2() : ui(std::make_unique<Ui::Form2>()) { }

@@ -5,7 +5,7 @@
 #include "app/app.h"
 #include "forms/label.h"
 #include "forms/line.h"
-#include "ui/window_texts.h"
+#include "tally/window_texts.h"
 #include "ui_frm_about.h"
 
 #include <QDialog>

@@ -8,10 +8,10 @@
 #include "forms/label.h"
 #include "forms/progress_bar.h"
 #include "tally/calculation.h"
+#include "tally/window_texts.h"
 #include "ui/dialogs/form2.h"
 #include "ui/dialogs/form3.h"
 #include "ui/dialogs/frm_about.h"
-#include "ui/window_texts.h"
 #include "ui_form1.h"
 
 #include <QCursor>

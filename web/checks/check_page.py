@@ -33,7 +33,7 @@ BANDS = ["Scalpi di Moon Tug", "Mazze di Skraugbashor", "Cinture della forza Skr
 TOPS = [750, 150, 30, 10, 2]
 # Each level's controls, by the names the windows give them: its count, bar
 # and shortfall, and the marks under the bar.
-with open(os.path.join(HERE, "../../ui/window_texts.h")) as header:
+with open(os.path.join(HERE, "../../tally/window_texts.h")) as header:
     LEVELS = re.findall(r'\{"(\w+)", "(\w+)", "(\w+)", \{"(\w+)", "(\w+)", "(\w+)"\}\}', header.read())
 assert len(LEVELS) == len(TOPS), LEVELS
 # The summary in the desktop's own words.

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "ui/window_texts.h"
+#include "tally/window_texts.h"
 
-#include "ui/item_captions.h"
-#include "ui/message_texts.h"
+#include "tally/item_captions.h"
+#include "tally/message_texts.h"
 
 namespace texts {
 
