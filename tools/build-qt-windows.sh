@@ -40,7 +40,7 @@ build_qt_from_source() {
         set -- "$@" "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections" \
             "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" -DFEATURE_optimize_size=ON
     fi
-    windows=$src/qtbase-everywhere-src-6.4.2/src/plugins/platforms/windows
+    windows=$src/qtbase-everywhere-src-$qt_version/src/plugins/platforms/windows
     # Without OpenGL and Direct2D the Windows plugin needs two guards.
     sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
         "$windows/qwindowswindow.cpp"
@@ -48,7 +48,7 @@ build_qt_from_source() {
         "$windows/qwindowsintegration.cpp"
     [ "$(grep -c 'dynamicgl) && QT_CONFIG(opengl)' "$windows/qwindowswindow.cpp")" -eq 2 ]
     [ "$(grep -c 'directwrite3) && QT_CONFIG(direct2d)' "$windows/qwindowsintegration.cpp")" -eq 2 ]
-    cmake -S "$src/qtbase-everywhere-src-6.4.2" -B "$src/build" -G Ninja \
+    cmake -S "$src/qtbase-everywhere-src-$qt_version" -B "$src/build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$(qt_host_cmake_dir)" \
         -DCMAKE_INSTALL_PREFIX="$qt" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \

@@ -20,13 +20,19 @@
 
 qt_cache=${XDG_CACHE_HOME:-$HOME/.cache}/bottinaro
 qt_shared=$root/../shared/toolchains
+# Debian 12's qt6-base, the source of every Qt here and of its host tools.
+qt_suite=bookworm
+qt_mirror=http://deb.debian.org/debian
+qt_debian=6.4.2+dfsg-10
+qt_version=${qt_debian%%+*}
 
-# A source build's recipe: every function that shapes Qt, the compiler's
-# version, the features kept, the feature list and the patches.
+# A source build's recipe: every function that shapes Qt, the source's and
+# the compiler's version, the features kept, the feature list and the patches.
 qt_recipe_key() {
     {
         declare -f build_qt_from_source qt_from_source qt_lite_patch qt_lite_mend_configured \
             "${qt_shaping[@]}"
+        echo "$qt_debian"
         qt_compiler_version
         echo "${qt_lite_keep[*]}"
         cat "$root/tools/qt-lite-features.txt" "$root/tools"/*.patch
@@ -51,7 +57,7 @@ qt_lite_flags() {
 # is the one named; fails quietly when it is not there.
 qt_from_archive() {
     local folder=$1 name=$2 sha=$3
-    local archive=$qt_shared/qt-6.4.2-$name-static.tar.xz
+    local archive=$qt_shared/qt-$qt_version-$name-static.tar.xz
     qt=$qt_cache/$folder-${sha:0:16}
     [ -f "$qt/.bottinaro-complete" ] && return 0
     [ -f "$archive" ] || return 1
@@ -86,28 +92,28 @@ qt_from_source() {
     exec {lock}>"$qt.lock"
     flock "$lock"
     [ -f "$qt/.bottinaro-complete" ] && { exec {lock}>&-; return 0; }
-    echo "Building Qt 6.4.2 into $qt from Debian's qt6-base source" >&2
+    echo "Building Qt $qt_version into $qt from Debian's qt6-base source" >&2
     install_missing dpkg-dev patch xz-utils
     local download=$qt_cache/qt-src
     mkdir -p "$download"
     (
         flock 9
-        if ! ls "$download"/qt6-base_6.4.2+dfsg.orig.tar.xz >/dev/null 2>&1; then
+        if ! ls "$download/qt6-base_${qt_debian%-*}.orig.tar.xz" >/dev/null 2>&1; then
             local sudo=()
             [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-            # apt-get source needs a deb-src entry for bookworm main.
-            if ! grep -rqs '^deb-src .*bookworm .*main' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-                echo 'deb-src http://deb.debian.org/debian bookworm main' \
+            # apt-get source needs a deb-src entry for the suite's main.
+            if ! grep -rqs "^deb-src .*$qt_suite .*main" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+                echo "deb-src $qt_mirror $qt_suite main" \
                     | "${sudo[@]}" tee /etc/apt/sources.list.d/bottinaro-deb-src.list >/dev/null
             fi
             "${sudo[@]}" apt-get update -qq >&2
-            (cd "$download" && apt-get source --download-only qt6-base=6.4.2+dfsg-10 >&2)
+            (cd "$download" && apt-get source --download-only qt6-base="$qt_debian" >&2)
         fi
     ) 9>"$download/.lock"
     src=$qt_cache/work-$folder-$key
     rm -rf "$qt" "$src"
     mkdir -p "$src"
-    tar -xJf "$download/qt6-base_6.4.2+dfsg.orig.tar.xz" -C "$src"
+    tar -xJf "$download/qt6-base_${qt_debian%-*}.orig.tar.xz" -C "$src"
     build_qt_from_source "$@"
     rm -rf "$src"
     qt_finish
@@ -123,7 +129,7 @@ qt_finish() {
 # through the features turned off; the umbrella header's file-system model
 # include, which is there whatever the features say, must go after configure.
 qt_lite_patch() {
-    patch -p1 -d "$src/qtbase-everywhere-src-6.4.2" <"$root/tools/qt-lite.patch" >&2
+    patch -p1 -d "$src/qtbase-everywhere-src-$qt_version" <"$root/tools/qt-lite.patch" >&2
 }
 qt_lite_mend_configured() {
     sed -i '/#include "qfilesystemmodel.h"/d' "$src/build/include/QtWidgets/QtWidgets"
@@ -143,7 +149,7 @@ choose_qt() {
     elif qt_from_archive "$lite_folder" "$lite_name" "$lite_sha"; then
         :
     else
-        echo "No trimmed Qt (qt-6.4.2-$lite_name-static.tar.xz with SHA-256 ${lite_sha:0:16}…, or one built here with BOTTINARO_BUILD_QT=1): using the full Qt" >&2
+        echo "No trimmed Qt (qt-$qt_version-$lite_name-static.tar.xz with SHA-256 ${lite_sha:0:16}…, or one built here with BOTTINARO_BUILD_QT=1): using the full Qt" >&2
         full=true
     fi
     if $full; then
