@@ -3,7 +3,8 @@
 # tools/setup.sh on a system without apt and dpkg: with PATH holding only
 # stand-ins, it must name what is missing and the packages of three
 # distributions and return 1, or, with everything there, define build()
-# without installing anything. Run with the source folder as argument.
+# without installing anything. Then tools/qt_toolchain.sh's archive. Run
+# with the source folder as argument.
 set -u
 setup=$1/tools/setup.sh
 scratch=$(mktemp -d)
@@ -45,5 +46,21 @@ for case in "${cases[@]}"; do
     fi
     echo "--- $name (status $got)"
     echo "$output"
+done
+
+# case name | asked | status | must say | must not say
+cases=(
+    "archive that does not unpack|archive|1|Cannot unpack|went on"
+)
+for case in "${cases[@]}"; do
+    IFS='|' read -r name asked status say not_say <<<"$case"
+    output=$(XDG_CACHE_HOME=$scratch/${name// /_} "$BASH" -e -c '
+        root=$0; . "$root/tools/qt_toolchain.sh"
+        archive() { qt_shared=$qt_cache; mkdir -p "$qt_cache"; echo not xz >"$qt_cache/qt-$qt_version-x-static.tar.xz"
+            if qt_from_archive x x "$(sha256sum "$qt_cache"/*.tar.xz | cut -c1-64)"; then :; fi; echo went on; }
+        '"$asked" "$1" 2>&1)
+    [[ $? == "$status" && $output == *"$say"* && $output != *"$not_say"* ]] \
+        || { echo "FAIL $name: status $status, says '$say', not '$not_say', wanted"; failures=$((failures + 1)); }
+    printf -- '--- %s\n%s\n' "$name" "$output"
 done
 exit $((failures > 0))

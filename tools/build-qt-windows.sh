@@ -21,6 +21,8 @@ qt_compiler_version() { x86_64-w64-mingw32-g++-posix --version | head -n 1; }
 
 packages=(
     cmake ninja-build qt6-base-dev qt6-base-dev-tools
+    xz-utils                      # unpacks the Qt archive
+    qt6-translations-l10n         # Qt's Italian texts, compiled into the .exe
     g++-mingw-w64-x86-64-posix    # Qt needs the posix thread model
     wine wine64 fonts-wine        # runs the suite; Wine's Tahoma instead of a serif fallback
     nsis                          # the installer

@@ -71,7 +71,8 @@ qt_from_archive() {
     rm -rf "$qt"
     mkdir -p "$qt_cache"
     work=$(mktemp -d "$qt_cache/unpack.XXXXXX")
-    tar -xJf "$archive" -C "$work"
+    # A named archive that does not unpack must not end in an hour's build.
+    tar -xJf "$archive" -C "$work" || { echo "Cannot unpack $archive" >&2; exit 1; }
     mv "$work/$folder" "$qt"
     rmdir "$work"
     qt_finish
