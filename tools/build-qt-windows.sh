@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Prepares Qt 6.4.2 for Windows (static, mingw-w64) and the packages the
-# Windows build needs. Prints the Qt folder on its last line.
+# Windows build needs. Prints the Qt folder, then QT_HOST_PATH and
+# QT_HOST_PATH_CMAKE_DIR (see qt_host_tools), on its last three lines.
 #
 # The trimmed Qt (tools/qt-lite-features.txt, less what the native style
 # needs) from ../shared/toolchains/qt-6.4.2-mingw64-lite-static.tar.xz, or
@@ -52,7 +53,7 @@ build_qt_from_source() {
     [ "$(grep -c 'directwrite3) && QT_CONFIG(direct2d)' "$windows/qwindowsintegration.cpp")" -eq 2 ]
     cmake -S "$src/qtbase-everywhere-src-$qt_version" -B "$src/build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$(qt_host_cmake_dir)" \
+        -DQT_HOST_PATH="$qt_host" -DQT_HOST_PATH_CMAKE_DIR="$qt_host_cmake" \
         -DCMAKE_INSTALL_PREFIX="$qt" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
         -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
@@ -66,4 +67,6 @@ build_qt_from_source() {
     cmake --install "$src/build" >&2
 }
 
+qt_host_tools
 choose_qt qt6-mingw-lite mingw64-lite "$lite_sha" qt6-mingw mingw64 "$full_sha"
+printf '%s\n' "$qt_host" "$qt_host_cmake"

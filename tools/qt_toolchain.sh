@@ -39,10 +39,47 @@ qt_recipe_key() {
     } | sha256sum | cut -c1-16
 }
 
-# The host Qt's CMake packages (QT_HOST_PATH_CMAKE_DIR), under the host's
-# own library folder (qmake6 comes with qt6-base-dev).
-qt_host_cmake_dir() {
-    echo "$(qmake6 -query QT_INSTALL_LIBS)/cmake"
+# Sets qt_host and qt_host_cmake (QT_HOST_PATH, QT_HOST_PATH_CMAKE_DIR): the
+# host tools, moc, rcc and uic, must be Qt $qt_version's own, for a newer
+# moc's output needs its newer headers. The host's Qt when it is that
+# version (qmake6 comes with qt6-base-dev); else Debian 12's, fetched once.
+qt_host_tools() {
+    local libs folder=$qt_cache/host-qt-$qt_debian
+    libs=$(qmake6 -query QT_INSTALL_LIBS)
+    if [ "$(qmake6 -query QT_VERSION)" = "$qt_version" ]; then
+        qt_host=/usr
+    else
+        [ -f "$folder/.bottinaro-complete" ] || qt_fetch_host_tools "$folder"
+        qt_host=$folder/usr
+    fi
+    qt_host_cmake=$qt_host${libs#/usr}/cmake
+}
+
+# qt_fetch_host_tools FOLDER unpacks there Debian 12's packages of the host
+# tools: rcc and uic run on the host's newer libQt6Core (moc links no Qt),
+# the CMake packages come with qt6-base-dev, and they check that qmake6's
+# file is there too. apt works with lists and a cache of its own, so the
+# system's sources stay as they are.
+qt_fetch_host_tools() {
+    local folder=$1 work apt deb
+    echo "Fetching the host tools of Qt $qt_debian from Debian $qt_suite into $folder" >&2
+    mkdir -p "$qt_cache"
+    work=$(mktemp -d "$qt_cache/host.XXXXXX")
+    mkdir -p "$work/lists/partial" "$work/debs" "$work/host"
+    echo "deb $qt_mirror $qt_suite main" >"$work/sources.list"
+    apt=(-q -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=-
+        -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work" -o Dir::State::status=/dev/null
+        -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)")
+    apt-get "${apt[@]}" update >&2
+    (cd "$work/debs" && apt-get "${apt[@]}" download qt6-base-dev-tools="$qt_debian" \
+        qt6-base-dev="$qt_debian" qmake6="$qt_debian" >&2)
+    for deb in "$work"/debs/*.deb; do
+        dpkg-deb -x "$deb" "$work/host"
+    done
+    touch "$work/host/.bottinaro-complete"
+    rm -rf "$folder"
+    mv "$work/host" "$folder"
+    rm -rf "$work"
 }
 
 # The feature list as -DFEATURE_x=OFF flags, less the names given.
