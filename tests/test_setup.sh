@@ -3,7 +3,8 @@
 # tools/setup.sh on a system without apt and dpkg: with PATH holding only
 # stand-ins, it must name what is missing and the packages of three
 # distributions and return 1, or, with everything there, define build()
-# without installing anything. Run with the source folder as argument.
+# without installing anything. Then tools/qt_toolchain.sh's host tools and
+# archive. Run with the source folder as argument.
 set -u
 setup=$1/tools/setup.sh
 scratch=$(mktemp -d)
@@ -45,5 +46,33 @@ for case in "${cases[@]}"; do
     fi
     echo "--- $name (status $got)"
     echo "$output"
+done
+
+# case name | host Qt (empty: the Windows Qt's) | apt-get's status | asked | status | must say | must not say
+cases=(
+    "host Qt the same||1|tools|0|QT_HOST_PATH=/usr CMAKE=/lib/x86_64-linux-gnu/cmake|Fetching"
+    "host Qt newer|6.8.2|0|tools|0|/usr CMAKE=/lib/x86_64-linux-gnu/cmake unpacked|QT_HOST_PATH=/usr "
+    "host Qt newer, fetched before|6.8.2|1|fetched; tools|0|unpacked|Fetching"
+    "archive that does not unpack||0|archive|1|Cannot unpack|went on"
+)
+bin=$scratch/qt-bin
+mkdir -p "$bin"
+printf '#!/bin/sh\ncase $2 in QT_VERSION) echo "$HOST_QT";; *) echo /usr/lib/x86_64-linux-gnu;; esac\n' >"$bin/qmake6"
+printf '#!/bin/sh\ncase "$*" in *download*) touch a.deb;; esac\nexit "$APT"\n' >"$bin/apt-get"
+printf '#!/bin/sh\nmkdir -p "$3/usr/lib/qt6/libexec"\n' >"$bin/dpkg-deb"
+chmod +x "$bin"/*
+for case in "${cases[@]}"; do
+    IFS='|' read -r name host apt asked status say not_say <<<"$case"
+    output=$(XDG_CACHE_HOME=$scratch/${name// /_} PATH=$bin:$PATH HOST_QT=$host APT=$apt "$BASH" -e -c '
+        root=$0; . "$root/tools/qt_toolchain.sh"; export HOST_QT=${HOST_QT:-$qt_version}
+        tools() { qt_host_tools; echo "QT_HOST_PATH=$qt_host CMAKE=${qt_host_cmake#"$qt_host"}" \
+            "$([ -d "$qt_host/lib/qt6/libexec" ] && echo unpacked)"; }
+        fetched() { local f=$qt_cache/host-qt-$qt_debian; mkdir -p "$f/usr/lib/qt6/libexec"; touch "$f/.bottinaro-complete"; }
+        archive() { qt_shared=$qt_cache; mkdir -p "$qt_cache"; echo not xz >"$qt_cache/qt-$qt_version-x-static.tar.xz"
+            if qt_from_archive x x "$(sha256sum "$qt_cache"/*.tar.xz | cut -c1-64)"; then :; fi; echo went on; }
+        '"$asked" "$1" 2>&1)
+    [[ $? == "$status" && $output == *"$say"* && $output != *"$not_say"* ]] \
+        || { echo "FAIL $name: status $status, says '$say', not '$not_say', wanted"; failures=$((failures + 1)); }
+    printf -- '--- %s\n%s\n' "$name" "$output"
 done
 exit $((failures > 0))

@@ -175,9 +175,14 @@ private slots:
             main->Text1()->setText(text);
             main->Action("clac")->trigger();
         }
-        const Footprint before = Footprint::Take();
+        Footprint before;
         Snapshot last = Take(*main);
-        for (int i = 0; i < 1000; ++i) {
+        // Under Wine 10 the heap in use grows over the first two thousand
+        // rounds or so, then settles (under Wine 8 and glibc at once): those
+        // rounds go uncounted.
+        for (int i = -2000; i < 1000; ++i) {
+            if (i == 0)
+                before = Footprint::Take();
             const Input input = i % 2 ? InvalidInput(random) : ValidInput(random);
             // One watcher a round: its record of the windows is not the program's memory.
             ModalWatcher watcher;

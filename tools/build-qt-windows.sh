@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Prepares Qt 6.4.2 for Windows (static, mingw-w64) and the packages the
-# Windows build needs. Prints the Qt folder on its last line.
+# Windows build needs. Prints the Qt folder, then QT_HOST_PATH and
+# QT_HOST_PATH_CMAKE_DIR (see qt_host_tools), on its last three lines.
 #
 # The trimmed Qt (tools/qt-lite-features.txt, less what the native style
 # needs) from ../shared/toolchains/qt-6.4.2-mingw64-lite-static.tar.xz, or
@@ -21,6 +22,8 @@ qt_compiler_version() { x86_64-w64-mingw32-g++-posix --version | head -n 1; }
 
 packages=(
     cmake ninja-build qt6-base-dev qt6-base-dev-tools
+    xz-utils                      # unpacks the Qt archive
+    qt6-translations-l10n         # Qt's Italian texts, compiled into the .exe
     g++-mingw-w64-x86-64-posix    # Qt needs the posix thread model
     wine wine64 fonts-wine        # runs the suite; Wine's Tahoma instead of a serif fallback
     nsis                          # the installer
@@ -40,7 +43,7 @@ build_qt_from_source() {
         set -- "$@" "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections" \
             "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" -DFEATURE_optimize_size=ON
     fi
-    windows=$src/qtbase-everywhere-src-6.4.2/src/plugins/platforms/windows
+    windows=$src/qtbase-everywhere-src-$qt_version/src/plugins/platforms/windows
     # Without OpenGL and Direct2D the Windows plugin needs two guards.
     sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
         "$windows/qwindowswindow.cpp"
@@ -48,9 +51,9 @@ build_qt_from_source() {
         "$windows/qwindowsintegration.cpp"
     [ "$(grep -c 'dynamicgl) && QT_CONFIG(opengl)' "$windows/qwindowswindow.cpp")" -eq 2 ]
     [ "$(grep -c 'directwrite3) && QT_CONFIG(direct2d)' "$windows/qwindowsintegration.cpp")" -eq 2 ]
-    cmake -S "$src/qtbase-everywhere-src-6.4.2" -B "$src/build" -G Ninja \
+    cmake -S "$src/qtbase-everywhere-src-$qt_version" -B "$src/build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$(qt_host_cmake_dir)" \
+        -DQT_HOST_PATH="$qt_host" -DQT_HOST_PATH_CMAKE_DIR="$qt_host_cmake" \
         -DCMAKE_INSTALL_PREFIX="$qt" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
         -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
@@ -64,4 +67,6 @@ build_qt_from_source() {
     cmake --install "$src/build" >&2
 }
 
+qt_host_tools
 choose_qt qt6-mingw-lite mingw64-lite "$lite_sha" qt6-mingw mingw64 "$full_sha"
+printf '%s\n' "$qt_host" "$qt_host_cmake"

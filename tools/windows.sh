@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build, cross-compiled here: prepares the toolchain (Qt 6.4.2
-# for mingw-w64, Wine, NSIS), configures build-windows/, builds
-# Bottinaro132.exe and the tests, makes the zip and the installer in
-# build-windows/packages/ and runs the suite under Wine.
+# for mingw-w64, its host tools, Wine, NSIS), configures build-windows/
+# (or $BOTTINARO_WINDOWS_BUILD), builds Bottinaro132.exe and the tests, makes
+# the zip and the installer in build-windows/packages/ and runs the suite
+# under Wine.
 #   tools/windows.sh [--screenshots]
 # --screenshots also pictures the four windows as Wine draws them, on a
 # virtual X display, into build-windows/screenshots/display/.
@@ -18,14 +19,20 @@ for arg in "$@"; do
     esac
 done
 
-qt=$(tools/build-qt-windows.sh | tail -n 1)
-build_dir=build-windows
+toolchain=$(tools/build-qt-windows.sh | tail -n 3)
+{ read -r qt; read -r host; read -r host_cmake; } <<<"$toolchain"
+build_dir=${BOTTINARO_WINDOWS_BUILD:-build-windows}
 jobs=${BOTTINARO_JOBS:-2}
 
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
     "$qt/bin/qt-cmake" -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR="$(qmake6 -query QT_INSTALL_LIBS)/cmake" \
+        -DQT_HOST_PATH="$host" -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake"
+elif [ "$(sed -n 's/^QT_HOST_PATH:[A-Z]*=//p' "$build_dir/CMakeCache.txt")" != "$host" ]; then
+    # Another release's build (its compiler too), in a folder shared with it.
+    echo "$build_dir/ was configured with other Qt host tools than $host: remove it," \
+        "or build into another folder with BOTTINARO_WINDOWS_BUILD=folder" >&2
+    exit 1
 fi
 cmake --build "$build_dir" -j"$jobs"
 
