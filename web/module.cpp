@@ -13,6 +13,8 @@
 // The page's script only carries these to its elements. The module keeps
 // the main window's tally between events, as the window does.
 
+#include "web/module.h"
+
 #include "app/app.h"
 #include "tally/calculation.h"
 #include "tally/window_texts.h"
@@ -20,8 +22,7 @@
 #include <cstdlib>
 #include <string>
 
-// Exported by name from the module; a plain function in a native build (the
-// check that compares the two).
+// Exported by name from the module; a plain function in the native build.
 #ifdef __EMSCRIPTEN__
 #define HANDLER(name) __attribute__((export_name(#name))) const char* name
 #else
@@ -151,7 +152,6 @@ HANDLER(Form1_Build)()
     return Done();
 }
 
-// Room for the box's text, in UTF-16 code units, before Command1_Click.
 #ifdef __EMSCRIPTEN__
 __attribute__((export_name("Text1_Buffer")))
 #endif
