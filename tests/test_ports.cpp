@@ -61,6 +61,7 @@ public:
             const QString at = name + u'.' + widget->objectName() + u' ';
             Add(at + "name", [widget] { return widget->accessibleName(); });
             Add(at + "enabled", [widget] { return Bool(widget->isEnabled()); });
+            Add(at + "hidden", [widget] { return Bool(forms::IsHiddenFromAccessibility(widget)); });
             if (auto* label = qobject_cast<QLabel*>(widget))
                 Add(at + "text", [label] { return label->text(); });
             if (auto* button = qobject_cast<QAbstractButton*>(widget))

@@ -7,6 +7,7 @@
 //    ["value", "Form1.BarraScalpi", 5],          a bar's value
 //    ["range", "Form1.BarraScalpi", 0, 750],
 //    ["enabled", "Form1.Command1", false],
+//    ["hidden", "Form1.Label7", true],           kept from a screen reader
 //    ["announce", "..."],                        said by a screen reader
 //    ["show", "Form3"],                          a window opened modally
 //    ["message", "Errore 380", "..."]]           the error box
@@ -109,6 +110,15 @@ void SetEnabled(const char* control, bool enabled)
     End();
 }
 
+// Kept from a screen reader: it would only repeat what another control says.
+void Hide(const char* control)
+{
+    Begin("hidden");
+    Text(Control("Form1", control));
+    changes += ",true";
+    End();
+}
+
 const char* Done()
 {
     changes += changes.empty() ? "[]" : "]";
@@ -139,8 +149,11 @@ HANDLER(Form1_Build)()
     for (int i = 0; i < kTallyLevels; ++i) {
         const BandNames& band = kBandNames[i];
         SetText("Form1", band.count, texts::DesignedCount(Level(i)));
-        for (int mark = 0; mark < 3; ++mark)
+        for (int mark = 0; mark < 3; ++mark) {
             SetText("Form1", band.scale[mark], texts::Decimal(texts::ScaleMark(Level(i), mark)));
+            // The bar reports its own range.
+            Hide(band.scale[mark]);
+        }
         Begin("range");
         Text(Control("Form1", band.bar));
         Number(texts::ScaleMark(Level(i), 0));
