@@ -9,12 +9,27 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include <utility>
+
 namespace forms {
+
+namespace {
+MessageBoxStandIn standIn;
+} // namespace
+
+MessageBoxStandIn SetMessageBoxStandIn(MessageBoxStandIn replacement)
+{
+    return std::exchange(standIn, std::move(replacement));
+}
 
 void MsgBox(const QString& prompt, int buttons, const QString& title)
 {
     const QMessageBox::Icon icon
         = (buttons & vbCritical) ? QMessageBox::Critical : QMessageBox::NoIcon;
+    if (standIn) {
+        standIn(title, prompt, icon);
+        return;
+    }
     QWidget* owner = QApplication::activeModalWidget();
     if (!owner)
         owner = QApplication::activeWindow();

@@ -2,11 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Bottinaro's web page (web/web.cmake) into build-web/, leaves the
 # static site in build-web/site/ and checks it.
-#   web/build.sh            build, then the checks: the module's answers
-#                           against the desktop's rules for every count, and
-#                           the page check (a desk, five phones light and
-#                           dark, offline, Chromium, Firefox and WebKitGTK),
-#                           and Orca reading the page in Chromium
+#   web/build.sh            build, then the checks: the module against its
+#                           native build for every count and text, the page
+#                           check (a desk, five phones light and dark,
+#                           offline, Chromium, Firefox and WebKitGTK), and
+#                           Orca reading the page in Chromium
 #   web/build.sh --serve    build, then serve the site on
 #                           http://127.0.0.1:8132/ until Ctrl+C
 #   web/build.sh --bench    build, then the load benchmark (bench/bench_page.py)
@@ -54,12 +54,12 @@ serve)
     ;;
 test)
     # The checks compare with the native build's answers and pictures.
-    native=(build/web/checks/web_rules "${DESKTOP_SCREENSHOTS:-build/screenshots}/form1-750.png")
+    native=(build/web/checks/native_answers "${DESKTOP_SCREENSHOTS:-build/screenshots}/form1-750.png")
     for file in "${native[@]}"; do
         [ -e "$file" ] || { echo "$file is missing: run ./test.sh first" >&2; exit 1; }
     done
     failed=0
-    node web/checks/check_rules.mjs "$build_dir/bottinaro.wasm" build/web/checks/web_rules || failed=1
+    node web/checks/check_native_build.mjs "$build_dir/bottinaro.wasm" build/web/checks/native_answers || failed=1
     /usr/bin/python3 web/checks/check_page.py "$build_dir/site" "${DESKTOP_SCREENSHOTS:-build/screenshots}" || failed=1
     tests/screen_reader_check.sh --page "$build_dir" || failed=1
     exit $failed

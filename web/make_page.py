@@ -149,6 +149,9 @@ def apply_changes(windows, changes):
         elif kind == "enabled":
             if not args[0]:
                 control.attributes["disabled"] = ""
+        elif kind == "hidden":
+            if args[0]:
+                control.attributes["aria-hidden"] = "true"
         else:
             raise SystemExit(f"a change the page cannot make at build time: {kind}")
 

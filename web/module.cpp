@@ -7,11 +7,14 @@
 //    ["value", "Form1.BarraScalpi", 5],          a bar's value
 //    ["range", "Form1.BarraScalpi", 0, 750],
 //    ["enabled", "Form1.Command1", false],
+//    ["hidden", "Form1.Label7", true],           kept from a screen reader
 //    ["announce", "..."],                        said by a screen reader
 //    ["show", "Form3"],                          a window opened modally
 //    ["message", "Errore 380", "..."]]           the error box
 // The page's script only carries these to its elements. The module keeps
 // the main window's tally between events, as the window does.
+
+#include "web/module.h"
 
 #include "app/app.h"
 #include "tally/calculation.h"
@@ -20,8 +23,7 @@
 #include <cstdlib>
 #include <string>
 
-// Exported by name from the module; a plain function in a native build (the
-// check that compares the two).
+// Exported by name from the module; a plain function in the native build.
 #ifdef __EMSCRIPTEN__
 #define HANDLER(name) __attribute__((export_name(#name))) const char* name
 #else
@@ -108,6 +110,15 @@ void SetEnabled(const char* control, bool enabled)
     End();
 }
 
+// Kept from a screen reader: it would only repeat what another control says.
+void Hide(const char* control)
+{
+    Begin("hidden");
+    Text(Control("Form1", control));
+    changes += ",true";
+    End();
+}
+
 const char* Done()
 {
     changes += changes.empty() ? "[]" : "]";
@@ -138,8 +149,11 @@ HANDLER(Form1_Build)()
     for (int i = 0; i < kTallyLevels; ++i) {
         const BandNames& band = kBandNames[i];
         SetText("Form1", band.count, texts::DesignedCount(Level(i)));
-        for (int mark = 0; mark < 3; ++mark)
+        for (int mark = 0; mark < 3; ++mark) {
             SetText("Form1", band.scale[mark], texts::Decimal(texts::ScaleMark(Level(i), mark)));
+            // The bar reports its own range.
+            Hide(band.scale[mark]);
+        }
         Begin("range");
         Text(Control("Form1", band.bar));
         Number(texts::ScaleMark(Level(i), 0));
@@ -151,7 +165,6 @@ HANDLER(Form1_Build)()
     return Done();
 }
 
-// Room for the box's text, in UTF-16 code units, before Command1_Click.
 #ifdef __EMSCRIPTEN__
 __attribute__((export_name("Text1_Buffer")))
 #endif

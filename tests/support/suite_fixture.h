@@ -52,6 +52,19 @@ private:
     std::optional<MainWindow> window_;
 };
 
+// Leaves out the offscreen platform's warning for every window shown, which
+// would bury a suite that shows hundreds. Installed once however often called.
+inline void DropPlatformNotices()
+{
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (type == QtWarningMsg
+                && message.startsWith(QLatin1String("This plugin does not support")))
+                return;
+            previous(type, context, message);
+        });
+}
+
 // Writes a picture of a window into the build's screenshot folder.
 inline void SaveScreenshot(QWidget* window, const QString& name)
 {

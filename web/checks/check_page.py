@@ -243,6 +243,9 @@ def desk(page, shots, desktop):
                 ("StaticText", f"{BANDS[0]}, differenza dal traguardo: -650"): ("value", None)}
     page.check("the accessibility tree after 100", {k: (p, n.get(p) if (n := node(tree, *k)) else "missing")
                                                     for k, (p, _) in expected.items()}, expected)
+    marks = {str(top * i // 2) for top in TOPS for i in range(3)}  # the bars tell their ranges
+    page.check("no scale number in the accessibility tree",
+               [n["name"] for n in tree if n["role"] == "StaticText" and n["name"] in marks], [])
     live = {n["id"] for n in tree if n.get("live") == "polite"}
     page.check("the live regions' text after 100", [n["name"] for n in tree if n["parent"] in live
                                                     and n["role"] == "StaticText"], [sentence("100")])

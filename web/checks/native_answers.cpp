@@ -1,22 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Prints, a JSON line each, the page module's answers for every count from
 // -32768 to 32767 and for each text of the tests' tables: the box's text,
-// then what Calcola and then the summary answer. check_rules.mjs asks the
-// module emscripten built the same and compares.
+// then what Calcola and then the summary answer. check_native_build.mjs asks
+// the module emscripten built the same and compares.
 
 #include "tests/support/text_cases.h"
+#include "web/module.h"
 
 #include <cstdio>
 #include <string>
-
-extern "C" {
-const char* Form1_Build();
-const char* Text1_Change();
-char16_t* Text1_Buffer(int length);
-const char* Command1_Click(int length);
-const char* Form2_Load();
-const char* frmAbout_Load();
-}
 
 namespace {
 

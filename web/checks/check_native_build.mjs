@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The page's module against the same source built natively: every line the
-// native build prints (web/checks/rules.cpp) must be what the module answers.
-//   node check_rules.mjs bottinaro.wasm web_rules
+// The page's module against its native build, the same source compiled for
+// the build host: every line the native build prints (native_answers.cpp)
+// must be what the module answers. What the desktop's windows do beside the
+// native build is tests/test_ports.cpp's.
+//   node check_native_build.mjs bottinaro.wasm native_answers
 import { execFileSync } from "node:child_process";
 import { readFileSync } from "node:fs";
 import { instantiate } from "../module.js";
