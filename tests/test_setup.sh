@@ -3,7 +3,7 @@
 # tools/setup.sh on a system without apt and dpkg: with PATH holding only
 # stand-ins, it must name what is missing and the packages of three
 # distributions and return 1, or, with everything there, define build()
-# without installing anything. Then tools/qt_toolchain.sh's host tools and
+# without installing anything. Then windows/qt_toolchain.sh's host tools and
 # archive. Run with the source folder as argument.
 set -u
 setup=$1/tools/setup.sh
@@ -64,7 +64,7 @@ chmod +x "$bin"/*
 for case in "${cases[@]}"; do
     IFS='|' read -r name host apt asked status say not_say <<<"$case"
     output=$(XDG_CACHE_HOME=$scratch/${name// /_} PATH=$bin:$PATH HOST_QT=$host APT=$apt "$BASH" -e -c '
-        root=$0; . "$root/tools/qt_toolchain.sh"; export HOST_QT=${HOST_QT:-$qt_version}
+        root=$0; . "$root/windows/qt_toolchain.sh"; export HOST_QT=${HOST_QT:-$qt_version}
         tools() { qt_host_tools; echo "QT_HOST_PATH=$qt_host CMAKE=${qt_host_cmake#"$qt_host"}" \
             "$([ -d "$qt_host/lib/qt6/libexec" ] && echo unpacked)"; }
         fetched() { local f=$qt_cache/host-qt-$qt_debian; mkdir -p "$f/usr/lib/qt6/libexec"; touch "$f/.bottinaro-complete"; }

@@ -2,7 +2,7 @@
 
 # Cross-compiling for 64-bit Windows with Debian's mingw-w64 (posix threads,
 # which Qt needs). Used directly or chained in by Qt's qt-cmake:
-#   -DQT_CHAINLOAD_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+#   -DQT_CHAINLOAD_TOOLCHAIN_FILE=windows/mingw-w64.cmake
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

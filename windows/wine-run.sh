@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a Windows program under Wine in a private prefix, quietly:
-#   tools/wine-run.sh [--qtest] <prefix> <program.exe> [arguments...]
+#   windows/wine-run.sh [--qtest] <prefix> <program.exe> [arguments...]
 # The test programs' emulator in a cross build (CMAKE_CROSSCOMPILING_EMULATOR).
 # The prefix is made on first use, once, even when tests start in parallel.
 # --qtest: a Qt Test program, whose standard output Wine loses; its log goes

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Start-up of Bottinaro132.exe under Wine against the floor program (bench/
+# Start-up of the program under Wine against the floor program (bench/
 # floor.cpp: one window, one menu, one label) built the same way: static,
 # mingw-w64, the Windows platform plugin. Alternating runs on a virtual X
 # display; each run counts from just before `wine` starts the program to
@@ -8,11 +8,12 @@
 # milliseconds. One wineserver stays up throughout, so neither program pays
 # for starting Wine itself. Prints the median of each and the median of the
 # per-pair ratios. Not part of the suite or CI.
-#   tools/windows-startup.sh [runs] [build dir]   (default 15, build-windows)
+#   windows/startup.sh [runs] [build dir]   (default 15, build-windows)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-15}
 build_dir=$(realpath "${2:-build-windows}")
+program=$(cat "$build_dir/program_name")
 if [ -z "${BOTTINARO_IN_XVFB:-}" ]; then
     . tools/install_missing.sh
     install_missing x11-utils bc
@@ -20,7 +21,7 @@ if [ -z "${BOTTINARO_IN_XVFB:-}" ]; then
     exec env BOTTINARO_IN_XVFB=1 xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$runs" "$build_dir"
 fi
 export WINEPREFIX=$build_dir/wine WINEDEBUG=-all
-tools/wine-run.sh "$WINEPREFIX" cmd /c exit 0 # makes the prefix if needed
+windows/wine-run.sh "$WINEPREFIX" cmd /c exit 0 # makes the prefix if needed
 wineserver -p 2>/dev/null || true # may be up already
 trap 'wineserver -k' EXIT
 
@@ -46,20 +47,20 @@ measure() {
 }
 
 bottinaro=() floor=() ratios=()
-measure "$build_dir/Bottinaro132.exe" Bottinaro >/dev/null # warm the file cache
+measure "$build_dir/$program" Bottinaro >/dev/null # warm the file cache
 measure "$build_dir/bottinaro-floor.exe" bottinaro-floor >/dev/null
 for ((i = 0; i < runs; i++)); do
     if ((i % 2)); then
-        b=$(measure "$build_dir/Bottinaro132.exe" Bottinaro)
+        b=$(measure "$build_dir/$program" Bottinaro)
         f=$(measure "$build_dir/bottinaro-floor.exe" bottinaro-floor)
     else
         f=$(measure "$build_dir/bottinaro-floor.exe" bottinaro-floor)
-        b=$(measure "$build_dir/Bottinaro132.exe" Bottinaro)
+        b=$(measure "$build_dir/$program" Bottinaro)
     fi
     bottinaro+=("$b") floor+=("$f")
     ratios+=("$(echo "scale=3; $b / $f" | bc)")
-    echo "run $((i + 1)): Bottinaro132.exe $b ms, floor $f ms"
+    echo "run $((i + 1)): $program $b ms, floor $f ms"
 done
 median() { printf '%s\n' "$@" | sort -g | awk '{a[NR] = $1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
-echo "median of $runs: Bottinaro132.exe $(median "${bottinaro[@]}") ms," \
+echo "median of $runs: $program $(median "${bottinaro[@]}") ms," \
     "floor $(median "${floor[@]}") ms, ratio $(median "${ratios[@]}")"

@@ -4,13 +4,13 @@
 # Windows build needs. Prints the Qt folder, then QT_HOST_PATH and
 # QT_HOST_PATH_CMAKE_DIR (see qt_host_tools), on its last three lines.
 #
-# The trimmed Qt (tools/qt-lite-features.txt, less what the native style
+# The trimmed Qt (windows/qt-lite-features.txt, less what the native style
 # needs) from ../shared/toolchains/qt-6.4.2-mingw64-lite-static.tar.xz, or
 # built here with BOTTINARO_BUILD_QT=1 (about an hour on two cores); else the
-# full qt-6.4.2-mingw64-static.tar.xz. See tools/qt_toolchain.sh.
+# full qt-6.4.2-mingw64-static.tar.xz. See windows/qt_toolchain.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/tools/qt_toolchain.sh"
+. "$root/windows/qt_toolchain.sh"
 
 lite_sha=140cb403220eb3dc3993f20033ff36485b31c705c640db8f4de0b4567e55eda5
 full_sha=835c5cc7bff2df6de2ff0a33cf6d91f9a042403b46a1eafa37e1203dba701d5c
@@ -52,7 +52,7 @@ build_qt_from_source() {
     [ "$(grep -c 'dynamicgl) && QT_CONFIG(opengl)' "$windows/qwindowswindow.cpp")" -eq 2 ]
     [ "$(grep -c 'directwrite3) && QT_CONFIG(direct2d)' "$windows/qwindowsintegration.cpp")" -eq 2 ]
     cmake -S "$src/qtbase-everywhere-src-$qt_version" -B "$src/build" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/windows/mingw-w64.cmake" \
         -DQT_HOST_PATH="$qt_host" -DQT_HOST_PATH_CMAKE_DIR="$qt_host_cmake" \
         -DCMAKE_INSTALL_PREFIX="$qt" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \

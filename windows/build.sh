@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows build, cross-compiled here: prepares the toolchain (Qt 6.4.2
 # for mingw-w64, its host tools, Wine, NSIS), configures build-windows/
-# (or $BOTTINARO_WINDOWS_BUILD), builds Bottinaro132.exe and the tests, makes
+# (or $BOTTINARO_WINDOWS_BUILD), builds the executable and the tests, makes
 # the zip and the installer in build-windows/packages/ and runs the suite
 # under Wine.
-#   tools/windows.sh [--screenshots]
+#   windows/build.sh [--screenshots]
 # --screenshots also pictures the four windows as Wine draws them, on a
 # virtual X display, into build-windows/screenshots/display/.
 set -euo pipefail
@@ -19,7 +19,7 @@ for arg in "$@"; do
     esac
 done
 
-toolchain=$(tools/build-qt-windows.sh | tail -n 3)
+toolchain=$(windows/build-qt.sh | tail -n 3)
 { read -r qt; read -r host; read -r host_cmake; } <<<"$toolchain"
 build_dir=${BOTTINARO_WINDOWS_BUILD:-build-windows}
 jobs=${BOTTINARO_JOBS:-2}
@@ -27,7 +27,7 @@ jobs=${BOTTINARO_JOBS:-2}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
     "$qt/bin/qt-cmake" -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DQT_HOST_PATH="$host" -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" \
-        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake"
+        -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/windows/mingw-w64.cmake"
 elif [ "$(sed -n 's/^QT_HOST_PATH:[A-Z]*=//p' "$build_dir/CMakeCache.txt")" != "$host" ]; then
     # Another release's build (its compiler too), in a folder shared with it.
     echo "$build_dir/ was configured with other Qt host tools than $host: remove it," \
@@ -47,5 +47,5 @@ ctest --test-dir "$build_dir" --output-on-failure --no-tests=error -j"$jobs"
 echo "Suite under Wine: $(($(date +%s) - time_start)) s"
 
 if $screenshots; then
-    tools/windows-screenshots.sh "$build_dir"
+    windows/screenshots.sh "$build_dir"
 fi

@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Sourced by build-qt-windows.sh, which names its archives and SHA-256 and
+# Sourced by build-qt.sh, which names its archives and SHA-256 and
 # defines build_qt_from_source FEATURES_OFF...
 # (installing into $qt from the source in $src), qt_compiler_version and
 # qt_shaping (the names of any other functions its build calls).
@@ -35,7 +35,7 @@ qt_recipe_key() {
         echo "$qt_debian"
         qt_compiler_version
         echo "${qt_lite_keep[*]}"
-        cat "$root/tools/qt-lite-features.txt" "$root/tools"/*.patch
+        cat "$root/windows/qt-lite-features.txt" "$root/windows"/*.patch
     } | sha256sum | cut -c1-16
 }
 
@@ -85,7 +85,7 @@ qt_fetch_host_tools() {
 # The feature list as -DFEATURE_x=OFF flags, less the names given.
 qt_lite_flags() {
     local keep=" $* " name
-    for name in $(grep -v '^#' "$root/tools/qt-lite-features.txt"); do
+    for name in $(grep -v '^#' "$root/windows/qt-lite-features.txt"); do
         [[ $keep == *" $name "* ]] || echo "-DFEATURE_${name//-/_}=OFF"
     done
 }
@@ -163,11 +163,11 @@ qt_finish() {
     touch "$qt/.bottinaro-complete"
 }
 
-# Applied to the source of a trimmed build: three headers Qt 6.4.2 only got
+# Applied to the source of a trimmed build: two includes Qt 6.4.2 only got
 # through the features turned off; the umbrella header's file-system model
 # include, which is there whatever the features say, must go after configure.
 qt_lite_patch() {
-    patch -p1 -d "$src/qtbase-everywhere-src-$qt_version" <"$root/tools/qt-lite.patch" >&2
+    patch -p1 -d "$src/qtbase-everywhere-src-$qt_version" <"$root/windows/qt-lite.patch" >&2
 }
 qt_lite_mend_configured() {
     sed -i '/#include "qfilesystemmodel.h"/d' "$src/build/include/QtWidgets/QtWidgets"

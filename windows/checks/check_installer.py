@@ -4,32 +4,33 @@
 cpack first when packages/ lacks it or it is older than the .exe),
 checks that the program and its Start-menu shortcut are in place, then
 uninstalls silently and checks that both are gone.
-Usage: check_installer.py <build dir> <wine-run.sh> <wine prefix>"""
+Usage: check_installer.py <exe> <title> <build dir> <wine-run.sh> <wine prefix>"""
 
 import glob
 import os
 import subprocess
 import sys
 
-build, wine_run, prefix = sys.argv[1:4]
+built, title, build, wine_run, prefix = sys.argv[1:6]
+name = os.path.basename(built)
 out = os.path.join(build, "packages")
-built = os.path.join(build, "Bottinaro132.exe")
-setups = glob.glob(os.path.join(out, "Bottinaro-*-win64-setup.exe"))
+setup_pattern = os.path.join(out, f"{title}-*-win64-setup.exe")
+setups = glob.glob(setup_pattern)
 if len(setups) != 1 or os.path.getmtime(setups[0]) < os.path.getmtime(built):
     for old in setups:
         os.remove(old)
     subprocess.run(["cpack", "-G", "NSIS", "-C", "Release"], cwd=build, check=True,
                    stdout=subprocess.DEVNULL)
-    setups = glob.glob(os.path.join(out, "Bottinaro-*-win64-setup.exe"))
+    setups = glob.glob(setup_pattern)
 if len(setups) == 1:
     os.chmod(setups[0], 0o755)  # Wine starts only executable files
 else:
-    sys.exit(f"expected one Bottinaro-<version>-win64-setup.exe in {out}, found {setups}")
+    sys.exit(f"expected one {title}-<version>-win64-setup.exe in {out}, found {setups}")
 
 drive_c = os.path.join(prefix, "drive_c")
-folder = os.path.join(drive_c, "Program Files", "Bottinaro")
-program = os.path.join(folder, "Bottinaro132.exe")
-target = "C:\\Program Files\\Bottinaro\\Bottinaro132.exe"
+folder = os.path.join(drive_c, "Program Files", title)
+program = os.path.join(folder, name)
+target = f"C:\\Program Files\\{title}\\{name}"
 
 
 def wine(*args):
@@ -40,7 +41,7 @@ def wine(*args):
 
 def shortcuts():
     return [path for path in glob.glob(os.path.join(drive_c, "**", "*.lnk"), recursive=True)
-            if "Start Menu" in path and os.path.basename(path) == "Bottinaro.lnk"]
+            if "Start Menu" in path and os.path.basename(path) == f"{title}.lnk"]
 
 
 failures = []
@@ -54,10 +55,10 @@ if not os.path.isfile(program):
 elif subprocess.run([sys.executable, os.path.join(os.path.dirname(__file__),
                                                    "check_pe_resources.py"), program,
                      os.path.join(build, "bottinaro.rc")]).returncode:
-    failures.append("the installed Bottinaro132.exe is not Bottinaro's")
+    failures.append(f"the installed {name} is not {title}'s")
 links = shortcuts()
 if len(links) != 1:
-    failures.append(f"expected one Start-menu shortcut Bottinaro.lnk, found {links}")
+    failures.append(f"expected one Start-menu shortcut {title}.lnk, found {links}")
 else:
     with open(links[0], "rb") as file:
         link = file.read().lower()
@@ -70,7 +71,7 @@ if not os.path.isfile(uninstaller):
 else:
     wine(uninstaller, "/S")
     if os.path.exists(program):
-        failures.append("the uninstaller left Bottinaro132.exe")
+        failures.append(f"the uninstaller left {name}")
     if shortcuts():
         failures.append(f"the uninstaller left the shortcut {shortcuts()}")
 

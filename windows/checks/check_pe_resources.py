@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Reads the built Bottinaro132.exe and checks what Windows shows of it: one
+"""Reads the built executable and checks what Windows shows of it: one
 file (only system DLLs imported), the GUI subsystem, the Italian version
 block with its fixed fields and seven strings in order, and icon group 1
 with the five images of assets/app.ico as 30001-30005. The version and the
@@ -144,7 +144,7 @@ def main():
     check((reserved, kind, count) == (0, 1, 5), f"icon group header {(reserved, kind, count)}")
     entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(count)]
     # The icon file's images, in its order, numbered from 30001.
-    with open(os.path.join(os.path.dirname(__file__), "..", "assets", "app.ico"), "rb") as file:
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "assets", "app.ico"), "rb") as file:
         ico = file.read()
     wanted = [(e[0], e[2], e[5], e[6], 30001 + i) for i, e in enumerate(
         struct.unpack_from("<BBBBHHI", ico, 6 + 16 * i) for i in range(5))]
