@@ -37,7 +37,7 @@ fi
 cmake --build "$build_dir" -j"$jobs"
 
 # The packages first: the suite installs the installer.
-rm -f "$build_dir"/packages/Bottinaro-*
+rm -rf "$build_dir/packages" # an older version's too
 (cd "$build_dir" && cpack -C Release >/dev/null)
 ls -l "$build_dir"/packages/*.zip "$build_dir"/packages/*-setup.exe
 
